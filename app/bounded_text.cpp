@@ -1,0 +1,36 @@
+#include <windows.h>
+#include <strsafe.h>
+
+#include "bounded_text.h"
+
+/* strsafe reports a cut text as STRSAFE_E_INSUFFICIENT_BUFFER but still
+   leaves a terminated string behind; only an empty buffer is left alone. */
+int CopyText(char *buffer, size_t size, const char *text)
+{
+    if (buffer == NULL || size == 0)
+        return 0;
+    return SUCCEEDED(StringCchCopyA(buffer, size, text ? text : "")) ? 1 : 0;
+}
+
+int AppendText(char *buffer, size_t size, const char *text)
+{
+    if (buffer == NULL || size == 0)
+        return 0;
+    return SUCCEEDED(StringCchCatA(buffer, size, text ? text : "")) ? 1 : 0;
+}
+
+int FormatTextV(char *buffer, size_t size, const char *format, va_list args)
+{
+    if (buffer == NULL || size == 0)
+        return 0;
+    return SUCCEEDED(StringCchVPrintfA(buffer, size, format, args)) ? 1 : 0;
+}
+
+int FormatText(char *buffer, size_t size, const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    int fitted = FormatTextV(buffer, size, format, args);
+    va_end(args);
+    return fitted;
+}

@@ -1,0 +1,3 @@
+#include "diagnostic_results.h"
+
+DiagnosticResultsRecord DiagnosticResults;

@@ -1,0 +1,12 @@
+/* The report file beside the program and the viewer that opens it. */
+#ifndef QUORVEX_REPORT_FILE_H
+#define QUORVEX_REPORT_FILE_H
+
+#include <windows.h>
+
+#define REPORT_FILE_NAME "Quorvex.txt"
+
+int GetTestReportPath(char *buffer, DWORD size);
+int ShowTestReport(void);
+
+#endif

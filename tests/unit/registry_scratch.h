@@ -1,0 +1,48 @@
+/* Small registry writers for in-process tests: each test sets up the HKLM
+   values it needs in the throw-away prefix and removes them afterwards. */
+#ifndef QUORVEX_TEST_REGISTRY_SCRATCH_H
+#define QUORVEX_TEST_REGISTRY_SCRATCH_H
+
+#include <windows.h>
+
+inline bool WriteHklmValue(const char *path, const char *name, DWORD type, const void *data, DWORD size)
+{
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
+        return false;
+    LONG status = RegSetValueExA(key, name, 0, type, (const BYTE *)data, size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+inline bool WriteHklmString(const char *path, const char *name, const char *text)
+{
+    return WriteHklmValue(path, name, REG_SZ, text, (DWORD)lstrlenA(text) + 1);
+}
+
+inline bool DeleteHklmValue(const char *path, const char *name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return false;
+    LONG status = RegDeleteValueA(key, name);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+inline bool HklmValueExists(const char *path, const char *name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    LONG status = RegQueryValueExA(key, name, NULL, NULL, NULL, NULL);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+inline void DeleteHklmTree(const char *path)
+{
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, path);
+}
+
+#endif
