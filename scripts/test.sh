@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both architectures and runs every test
+# under wine64 on a private Xvfb screen; prints CTest's summary.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh"
+
+# shellcheck source=wine-env.sh
+source "$root/scripts/wine-env.sh"
+trap wine_env_stop EXIT
+wine_env_start
+
+
+ctest --test-dir "$root/build/win64" --output-on-failure --timeout 600 "$@"

@@ -1,0 +1,95 @@
+/* Shared set-up of the black-box tests: a fresh installation, the product
+   key in a known state, and a program that is always ended afterwards. */
+#ifndef QUORVEX_BLACKBOX_FIXTURE_H
+#define QUORVEX_BLACKBOX_FIXTURE_H
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <string>
+
+#include "driver.h"
+#include "installation.h"
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DeleteRegValue(HKEY_LOCAL_MACHINE, MIREL_PRODUCT_KEY, "Language");
+        SetProgramWindowsVersion(NULL);
+    }
+
+    void TearDown() override
+    {
+        for (DriverProcess &process : processes)
+            EndProgram(&process);
+        RemoveInstallation(&installation);
+        DeleteRegValue(HKEY_LOCAL_MACHINE, MIREL_PRODUCT_KEY, "Language");
+        SetProgramWindowsVersion(NULL);
+    }
+
+    void Install(unsigned flags = 0, size_t directoryLength = 0)
+    {
+        ASSERT_TRUE(MakeInstallation(&installation, flags, directoryLength));
+    }
+
+    /* Starts the installed program; returns its index in processes. */
+    DriverProcess *Start(const char *commandTail)
+    {
+        if (started == MAX_PROCESSES) {
+            ADD_FAILURE() << "too many programs started in one test";
+            started = 0;
+        }
+        EndProgram(&processes[started]);
+        DriverProcess *process = &processes[started++];
+        EXPECT_TRUE(StartProgram(installation.program.c_str(), commandTail,
+                                 installation.directory.c_str(), process));
+        return process;
+    }
+
+    HWND StartToMainWindow(const char *commandTail)
+    {
+        DriverProcess *process = Start(commandTail);
+        HWND window = WaitMainWindow(ProgramId(process), DRIVER_LONG_WAIT_MS);
+        EXPECT_NE(nullptr, window) << "no wizard for command line [" << commandTail << "]";
+        return window;
+    }
+
+    /* Waits for a message box of the process and reads it. */
+    MessageBoxInfo NextMessageBox(DriverProcess *process)
+    {
+        MessageBoxInfo info = {};
+        HWND box = WaitMessageBox(ProgramId(process), DRIVER_LONG_WAIT_MS);
+        EXPECT_NE(nullptr, box) << "no message box";
+        if (box != NULL)
+            EXPECT_TRUE(ReadMessageBox(box, &info));
+        return info;
+    }
+
+    DWORD ExitCode(DriverProcess *process)
+    {
+        DWORD code = 0xFFFFFFFF;
+        EXPECT_TRUE(WaitProgramExit(process, DRIVER_LONG_WAIT_MS, &code)) << "program did not end";
+        return code;
+    }
+
+    /* Closes the wizard with its Close button and returns the exit code. */
+    DWORD CloseWizard(DriverProcess *process, HWND window)
+    {
+        EXPECT_TRUE(PressButton(window, 1002));
+        return ExitCode(process);
+    }
+
+    std::string Title(HWND window)
+    {
+        char title[256];
+        GetWindowTitle(window, title, sizeof(title));
+        return title;
+    }
+
+    Installation installation;
+    static const int MAX_PROCESSES = 8;
+    DriverProcess processes[MAX_PROCESSES] = {};
+    int started = 0;
+};
+
+#endif
