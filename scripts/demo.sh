@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the wizard under Wine with a
+# demo installation of the board software.
+#   scripts/demo.sh [HARDWARE-ID]
+# With $DISPLAY set the wizard opens there for you to use. Without it the
+# wizard runs on a private Xvfb screen and walks itself; one PNG per page
+# and the report are left in build/demo/out.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+hardware_id=${1:-}
+
+"$root/scripts/setup.sh"
+cmake --preset win64 >/dev/null
+cmake --build --preset win64
+
+bin="$root/build/win64/bin"
+demo="$root/build/demo"
+install_dir="$demo/install"
+out="$demo/out"
+rm -rf "$install_dir" "$out"
+mkdir -p "$install_dir" "$out"
+cp "$bin/Quorvex.exe" "$bin"/*Quor*.DLL "$bin"/*Bitmap.dll "$install_dir/"
+
+# The product key of the family the hardware ID selects (Mirel otherwise).
+case "${hardware_id,,}" in
+  kiron) family_key='Kiron' ;;
+  orsa)  family_key='ORSA' ;;
+  vela)  family_key='Vela' ;;
+  *)     family_key='MirelMJPG' ;;
+esac
+
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+write_demo_registry() {
+  local reg="$demo/demo.reg" main_path
+  main_path=$(windows_path "$install_dir")
+  {
+    printf 'REGEDIT4\r\n\r\n'
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Tavolink Systems\\%s]\r\n' "$family_key"
+    printf '"Language"="001"\r\n'
+    printf '"Main path"="%s"\r\n' "${main_path//\\/\\\\}"
+    printf '"Install Version"="1.00 (demo installation)"\r\n\r\n'
+  } >"$reg"
+  "$WINELOADER" regedit /s "$(windows_path "$reg")"
+}
+
+if [ -n "${DISPLAY:-}" ]; then
+  # A person is at the screen: a prefix of the demo's own, kept between runs.
+  export WINEPREFIX="$demo/prefix" WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  [ -d "$WINEPREFIX" ] || "$WINELOADER" wineboot -i >/dev/null 2>&1
+  write_demo_registry
+  echo "demo: starting the wizard from $install_dir"
+  cd "$install_dir"
+  "$WINELOADER" Quorvex.exe $hardware_id || true
+  "$WINESERVER" -w
+  echo "demo: the report is $install_dir/Quorvex.txt"
+  exit 0
+fi
+
+# shellcheck source=wine-env.sh
+source "$root/scripts/wine-env.sh"
+trap wine_env_stop EXIT
+wine_env_start
+write_demo_registry
+
+echo "demo: walking the wizard on Xvfb display $DISPLAY"
+"$WINELOADER" "$bin/demo_walk.exe" "$(windows_path "$install_dir/Quorvex.exe")" "$(windows_path "$out")" \
+  $hardware_id || echo "demo: the walk ended early"
+
+for shot in "$out"/page-*.bmp; do
+  [ -e "$shot" ] || continue
+  convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
+done
+[ -f "$install_dir/Quorvex.txt" ] && cp "$install_dir/Quorvex.txt" "$out/"
+echo "demo: screenshots and report in $out:"
+ls -1 "$out"
