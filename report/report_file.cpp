@@ -39,3 +39,9 @@ int ShowTestReport(void)
     WinExec(command, SW_SHOWNORMAL);
     return 1;
 }
+
+/* Interim: composing and writing the report arrive with the report module. */
+int UpdateTestReport(void)
+{
+    return 1;
+}

@@ -8,5 +8,7 @@
 
 int GetTestReportPath(char *buffer, DWORD size);
 int ShowTestReport(void);
+/* Recomposes the report and rewrites the file; the wizard calls it after every Next. */
+int UpdateTestReport(void);
 
 #endif
