@@ -65,6 +65,12 @@ HBITMAP LoadDibWithPalette(HMODULE module, DWORD bitmapId, HPALETTE *palette)
     const BITMAPINFOHEADER *dib = loaded ? (const BITMAPINFOHEADER *)LockResource(loaded) : NULL;
     if (dib == NULL)
         return NULL;
+    /* A resource too short for its header and colour table is not read. */
+    DWORD resourceSize = SizeofResource(module, resource);
+    DWORD tableSize = dib->biBitCount <= 8 ? (1u << dib->biBitCount) * sizeof(RGBQUAD) : 0;
+    if (resourceSize < sizeof(BITMAPINFOHEADER) || dib->biSize > resourceSize ||
+        resourceSize - dib->biSize < tableSize)
+        return NULL;
 
     HDC screen = GetDC(NULL);
     int entries = 0;

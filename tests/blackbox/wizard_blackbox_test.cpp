@@ -1,0 +1,244 @@
+/* The thirteen pages of the real wizard walked forward and back: texts,
+   buttons, focus, progress and the pictures on the screen. */
+#include "blackbox_fixture.h"
+
+#include <commctrl.h>
+
+#include "picture_match.h"
+
+#define ID_NEXT 1000
+#define ID_BACK 1001
+#define ID_CLOSE 1002
+#define ID_TEXT 1011
+#define ID_PROGRESS 1012
+#define ID_PICTURE 1016
+#define ID_HEADLINE 1017
+
+/* Texts and pictures of the installed libraries, read the way the program
+   is meant to read them: a long text is the run of consecutive IDs. */
+struct Libraries {
+    HMODULE texts;
+    HMODULE pictures;
+};
+
+static Libraries OpenLibraries(const Installation &installation, const char *family)
+{
+    Libraries libraries;
+    libraries.texts = LoadLibraryExA((installation.directory + family + "Quor001.DLL").c_str(), NULL,
+                                     LOAD_LIBRARY_AS_DATAFILE);
+    libraries.pictures = LoadLibraryA((installation.directory + family + "Bitmap.dll").c_str());
+    return libraries;
+}
+
+static void CloseLibraries(Libraries *libraries)
+{
+    FreeLibrary(libraries->texts);
+    FreeLibrary(libraries->pictures);
+}
+
+static std::string Text(HMODULE texts, UINT id)
+{
+    char piece[256];
+    return LoadStringA(texts, id, piece, sizeof(piece)) ? piece : "";
+}
+
+static std::string LongText(HMODULE texts, UINT id)
+{
+    std::string text;
+    char piece[256];
+    for (UINT n = 0; n < 100 && LoadStringA(texts, id + n, piece, sizeof(piece)); n++)
+        text += piece;
+    return text;
+}
+
+static int ProgressPosition(HWND window)
+{
+    DWORD_PTR position = (DWORD_PTR)-1;
+    SendMessageTimeoutA(GetControl(window, ID_PROGRESS), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 5000, &position);
+    return (int)position;
+}
+
+static std::string ControlText(HWND window, int id)
+{
+    char text[4096];
+    GetControlText(window, id, text, sizeof(text));
+    return text;
+}
+
+/* How well the picture control on the screen shows picture id scaled to fill it. */
+static double PictureMatch(HWND window, HMODULE pictures, int id, int tolerance)
+{
+    RECT client;
+    if (!GetClientRectOnScreen(GetControl(window, ID_PICTURE), &client))
+        return 0.0;
+    ScreenCapture capture = {};
+    if (!CaptureScreenRect(&client, &capture))
+        return 0.0;
+    double match = ScaledMatch(capture.width, capture.height, FindDib(pictures, id), [&](int x, int y) {
+        return CapturePixel(&capture, client.left + x, client.top + y);
+    }, tolerance);
+    FreeScreenCapture(&capture);
+    return match;
+}
+
+/* Waits for the page after a Next or Back to settle: Close usable again
+   and the text changed. */
+static bool WaitSettled(HWND window, const std::string &textBefore)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < DRIVER_LONG_WAIT_MS) {
+        if (IsControlEnabled(window, ID_CLOSE) && ControlText(window, ID_TEXT) != textBefore)
+            return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+static int ScreenDepth()
+{
+    HDC screen = GetDC(NULL);
+    int bits = GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(NULL, screen);
+    return bits;
+}
+
+/* Colours on a 256-colour screen are the palette's nearest, not the picture's own. */
+static int ColourTolerance() { return ScreenDepth() <= 8 ? 72 : 24; }
+static double PictureThreshold() { return ScreenDepth() <= 8 ? 0.6 : 0.9; }
+
+struct ExpectedPage {
+    UINT headline;     /* string ID shown as headline */
+    UINT text;         /* first string ID of the text shown */
+    int picture;
+    bool next, back;
+    int progress;
+};
+
+/* What each page shows after Next under Wine with a sound server: the
+   driver test fails (no board), every other test passes. */
+static const ExpectedPage forward[] = {
+    { 3000, 10000, 120, true, false, 0 },
+    { 3001, 11000, 121, true, true, 0 },
+    { 3001, 11100, 130, true, true, 5 },
+    { 3010, 22000, 121, true, true, 5 },
+    { 3010, 22100, 130, true, true, 10 },
+    { 3011, 21000, 121, true, true, 10 },
+    { 3011, 21200, 127, true, true, 15 },
+    { 3002, 12000, 122, true, true, 15 },
+    { 3002, 12100, 130, true, true, 20 },
+    { 3003, 13000, 123, true, true, 20 },
+    { 3003, 13100, 130, true, true, 25 },
+    { 3004, 14000, 124, true, true, 25 },
+    { 3004, 14100, 130, false, true, 30 },
+};
+
+class WizardWalkTest : public ProgramTest {
+protected:
+    void ExpectPage(HWND window, const Libraries &libraries, const ExpectedPage &page, bool focusAfterBack)
+    {
+        EXPECT_EQ(Text(libraries.texts, page.headline), ControlText(window, ID_HEADLINE));
+        EXPECT_EQ(LongText(libraries.texts, page.text), ControlText(window, ID_TEXT));
+        EXPECT_EQ(page.next, IsControlEnabled(window, ID_NEXT) != 0);
+        EXPECT_EQ(page.back, IsControlEnabled(window, ID_BACK) != 0);
+        EXPECT_TRUE(IsControlEnabled(window, ID_CLOSE));
+        EXPECT_EQ(page.progress, ProgressPosition(window));
+        int focus = focusAfterBack ? (page.back ? ID_BACK : ID_NEXT) : (page.next ? ID_NEXT : ID_CLOSE);
+        EXPECT_EQ(focus, GetFocusControlId(window));
+        EXPECT_GT(PictureMatch(window, libraries.pictures, page.picture, ColourTolerance()), PictureThreshold())
+            << "picture " << page.picture;
+    }
+};
+
+TEST_F(WizardWalkTest, ForwardOverAllPagesAndBackToTheStart)
+{
+    Install();
+    HWND window = StartToMainWindow("");
+    ASSERT_NE(nullptr, window);
+    Libraries libraries = OpenLibraries(installation, "Mirel");
+    WaitControlText(window, ID_HEADLINE, Text(libraries.texts, 3000).c_str(), DRIVER_SHORT_WAIT_MS);
+    Sleep(300);
+
+    for (int page = 0; page < 13; page++) {
+        SCOPED_TRACE(testing::Message() << "forward to page " << page);
+        if (page > 0) {
+            std::string before = ControlText(window, ID_TEXT);
+            ASSERT_TRUE(PressButton(window, ID_NEXT));
+            ASSERT_TRUE(WaitSettled(window, before));
+            Sleep(150);
+        }
+        ExpectPage(window, libraries, forward[page], false);
+    }
+    EXPECT_FALSE(PressButton(window, ID_NEXT)) << "Next is disabled on the last page";
+
+    /* Back lands on the information pages only, rewinding the progress bar. */
+    const int backPages[] = { 11, 9, 7, 5, 3, 1, 0 };
+    for (int page : backPages) {
+        SCOPED_TRACE(testing::Message() << "back to page " << page);
+        std::string before = ControlText(window, ID_TEXT);
+        DWORD start = GetTickCount();
+        ASSERT_TRUE(PressButton(window, ID_BACK));
+        ASSERT_TRUE(WaitSettled(window, before));
+        EXPECT_LT(GetTickCount() - start, 900u) << "no test ran: a test page takes a second at least";
+        Sleep(150);
+        ExpectedPage expected = forward[page];
+        ExpectPage(window, libraries, expected, true);
+    }
+    EXPECT_FALSE(PressButton(window, ID_BACK)) << "Back is disabled on the first page";
+    CloseLibraries(&libraries);
+    EXPECT_EQ(0u, CloseWizard(&processes[0], window));
+}
+
+/* Switches Wine's audio drivers off for the programs started meanwhile: an
+   empty driver list leaves the system without any audio device. */
+struct NoAudioDrivers {
+    NoAudioDrivers() { SetRegString(HKEY_CURRENT_USER, "Software\\Wine\\Drivers", "Audio", ""); }
+    ~NoAudioDrivers() { DeleteRegValue(HKEY_CURRENT_USER, "Software\\Wine\\Drivers", "Audio"); }
+};
+
+static void NextAndSettle(HWND window)
+{
+    std::string before = ControlText(window, ID_TEXT);
+    ASSERT_TRUE(PressButton(window, ID_NEXT));
+    ASSERT_TRUE(WaitSettled(window, before));
+    Sleep(150);
+}
+
+TEST_F(WizardWalkTest, AudioPageFailsWithoutMixersAndStopsTheWizard)
+{
+    Install();
+    NoAudioDrivers silence;
+    HWND window = StartToMainWindow("Vela");
+    ASSERT_NE(nullptr, window);
+    Libraries libraries = OpenLibraries(installation, "Vela");
+    WaitControlText(window, ID_HEADLINE, Text(libraries.texts, 3000).c_str(), DRIVER_SHORT_WAIT_MS);
+    for (int page = 1; page <= 4; page++)
+        NextAndSettle(window);
+
+    EXPECT_EQ(LongText(libraries.texts, 22200), ControlText(window, ID_TEXT));
+    EXPECT_FALSE(IsControlEnabled(window, ID_NEXT));
+    EXPECT_TRUE(IsControlEnabled(window, ID_BACK));
+    EXPECT_EQ(ID_CLOSE, GetFocusControlId(window));
+    EXPECT_EQ(10, ProgressPosition(window));
+    EXPECT_GT(PictureMatch(window, libraries.pictures, 127, ColourTolerance()), PictureThreshold());
+    CloseLibraries(&libraries);
+    EXPECT_EQ(0u, CloseWizard(&processes[0], window));
+}
+
+TEST_F(WizardWalkTest, PicturesOfEachFamilyFillTheControl)
+{
+    Install();
+    const char *families[] = { "Kiron", "Orsa", "Vela", "Mirel" };
+    for (const char *family : families) {
+        SCOPED_TRACE(family);
+        HWND window = StartToMainWindow(family);
+        ASSERT_NE(nullptr, window);
+        Libraries libraries = OpenLibraries(installation, family);
+        WaitControlText(window, ID_HEADLINE, Text(libraries.texts, 3000).c_str(), DRIVER_SHORT_WAIT_MS);
+        Sleep(300);
+        EXPECT_GT(PictureMatch(window, libraries.pictures, 120, ColourTolerance()), PictureThreshold());
+        /* Another family's picture does not pass for this one. */
+        EXPECT_LT(PictureMatch(window, libraries.pictures, 121, ColourTolerance()), 0.6);
+        CloseLibraries(&libraries);
+        EXPECT_EQ(0u, CloseWizard(&processes[started - 1], window));
+    }
+}
