@@ -242,3 +242,18 @@ TEST_F(WizardWalkTest, PicturesOfEachFamilyFillTheControl)
         EXPECT_EQ(0u, CloseWizard(&processes[started - 1], window));
     }
 }
+
+/* Under run_on_screen.sh the screen must really have the depth asked for,
+   or the palette path would go untried. */
+TEST(Screen, HasTheDepthTheRunAskedFor)
+{
+    char screen[64] = "";
+    GetEnvironmentVariableA("QUORVEX_SCREEN", screen, sizeof(screen));
+    const char *depth = strrchr(screen, 'x');
+    int expected = depth != NULL ? atoi(depth + 1) : 24;
+    int bits = ScreenDepth();
+    if (expected == 24)
+        EXPECT_TRUE(bits == 24 || bits == 32) << bits;
+    else
+        EXPECT_EQ(expected, bits);
+}
