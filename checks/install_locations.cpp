@@ -27,6 +27,8 @@ int InitInstallLocations(void)
     if (!ReadRegistryValue("Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
                            programFiles, sizeof(programFiles))) {
         loc->sharedFilesDir[0] = '\0';
+        loc->filterDir[0] = '\0';
+        loc->binDir[0] = '\0';
         return 0;
     }
     programFiles[sizeof(programFiles) - 1] = '\0';

@@ -1,7 +1,9 @@
 #include <windows.h>
 
 #include "report_file.h"
+#include "report_compose.h"
 #include "../app/bounded_text.h"
+#include "../app/language.h"
 
 int GetTestReportPath(char *buffer, DWORD size)
 {
@@ -40,8 +42,29 @@ int ShowTestReport(void)
     return 1;
 }
 
-/* Interim: composing and writing the report arrive with the report module. */
+int WriteTestReport(void)
+{
+    char path[MAX_PATH];
+    GetTestReportPath(path, sizeof(path));
+    DWORD length = TestReport != NULL ? (DWORD)lstrlenA(TestReport) : 0;
+
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        ShowError("Could not create test report file!");
+        return 0;
+    }
+    DWORD written = 0;
+    if (!WriteFile(file, TestReport, length, &written, NULL) || written != length) {
+        CloseHandle(file);
+        ShowError("Could not write test report file!");
+        return 0;
+    }
+    CloseHandle(file);
+    return 1;
+}
+
 int UpdateTestReport(void)
 {
-    return 1;
+    ComposeTestReport();
+    return WriteTestReport();
 }

@@ -7,6 +7,7 @@
 #define REPORT_FILE_NAME "Quorvex.txt"
 
 int GetTestReportPath(char *buffer, DWORD size);
+int WriteTestReport(void);
 int ShowTestReport(void);
 /* Recomposes the report and rewrites the file; the wizard calls it after every Next. */
 int UpdateTestReport(void);
