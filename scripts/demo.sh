@@ -20,7 +20,7 @@ install_dir="$demo/install"
 out="$demo/out"
 rm -rf "$install_dir" "$out"
 mkdir -p "$install_dir" "$out"
-cp "$bin/Quorvex.exe" "$bin"/*Quor*.DLL "$bin"/*Bitmap.dll "$install_dir/"
+cp "$bin/Quorvex.exe" "$bin"/*Quor*.DLL "$bin"/*Bitmap.dll "$bin/quorcur.ani" "$install_dir/"
 
 # The product key of the family the hardware ID selects (Mirel otherwise).
 case "${hardware_id,,}" in

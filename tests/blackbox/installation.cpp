@@ -3,7 +3,7 @@
 
 static const char *const libraries[] = {
     "KironQuor001.DLL", "OrsaQuor001.DLL", "VelaQuor001.DLL", "MirelQuor001.DLL",
-    "KironBitmap.dll", "OrsaBitmap.dll", "VelaBitmap.dll", "MirelBitmap.dll",
+    "KironBitmap.dll", "OrsaBitmap.dll", "VelaBitmap.dll", "MirelBitmap.dll", "quorcur.ani",
 };
 
 std::string BuildDirectory()
@@ -35,10 +35,9 @@ bool MakeInstallation(Installation *installation, unsigned flags, size_t directo
     if (!CopyFileTo((BuildDirectory() + "Quorvex.exe").c_str(), installation->program.c_str()))
         return false;
     for (const char *library : libraries) {
-        bool language = IsLanguageLibrary(library);
-        if (language && (flags & INSTALL_WITHOUT_LANGUAGE_LIBRARY))
+        if (IsLanguageLibrary(library) && (flags & INSTALL_WITHOUT_LANGUAGE_LIBRARY))
             continue;
-        if (!language && (flags & INSTALL_WITHOUT_BITMAP_LIBRARY))
+        if (strstr(library, "Bitmap") != NULL && (flags & INSTALL_WITHOUT_BITMAP_LIBRARY))
             continue;
         if (!CopyFileTo((BuildDirectory() + library).c_str(), (directory + library).c_str()))
             return false;

@@ -269,3 +269,26 @@ TEST(DisplayMode, RecordedFromTheCurrentSettings)
     }
     EXPECT_NE(0u, display.colourClass) << "a real depth is seen only when dmSize is set";
 }
+
+/* The busy cursor is the animated one beside the program, or the wait cursor without it. */
+TEST_F(MainWindowTest, BusyCursorIsTheAnimatedCursorBesideTheProgram)
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, sizeof(path));
+    std::string directory(path);
+    directory = directory.substr(0, directory.find_last_of('\\') + 1);
+    std::string cursor = directory + "quorcur.ani", hidden = directory + "quorcur.ani.away";
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(cursor.c_str())) << "the build puts it there";
+    HCURSOR wait = LoadCursorA(NULL, (LPCSTR)IDC_WAIT);
+    EXPECT_NE(nullptr, busyCursor);
+    EXPECT_NE(wait, busyCursor);
+
+    ASSERT_TRUE(MoveFileA(cursor.c_str(), hidden.c_str()));
+    HWND second = CreateDialogParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_MAIN_WINDOW), NULL, NULL, 0);
+    InitMainWindow(second, ProgramInstance, "", SW_SHOW);
+    EXPECT_EQ(wait, busyCursor);
+    MoveFileA(hidden.c_str(), cursor.c_str());
+    DestroyWindow(second);
+    RemoveKeyboardHook();
+    CoUninitialize();
+}
