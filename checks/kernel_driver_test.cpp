@@ -35,7 +35,9 @@ HANDLE OpenInterfaceDevice(HDEVINFO deviceSet, SP_DEVICE_INTERFACE_DATA *interfa
 /* Opens every present interface of the class in turn and keeps the last;
    one that cannot be opened fails the whole search. Handles opened before
    the last are closed, and a run of enumeration errors is bounded so that
-   a broken driver list cannot keep the wizard busy forever. */
+   a broken driver list cannot keep the wizard busy forever. The program is
+   built without exceptions and nothing here throws, so the clean-up after
+   the loop runs on every way out. */
 HANDLE OpenBoardDevice(const GUID *interfaceClass)
 {
     HDEVINFO deviceSet = SetupDiGetClassDevsA(interfaceClass, NULL, NULL,

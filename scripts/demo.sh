@@ -24,10 +24,10 @@ cp "$bin/Quorvex.exe" "$bin"/*Quor*.DLL "$bin"/*Bitmap.dll "$bin/quorcur.ani" "$
 
 # The product key of the family the hardware ID selects (Mirel otherwise).
 case "${hardware_id,,}" in
-  kiron) family_key='Kiron' ;;
-  orsa)  family_key='ORSA' ;;
-  vela)  family_key='Vela' ;;
-  *)     family_key='MirelMJPG' ;;
+  kiron) family='Kiron' family_key='Kiron' ;;
+  orsa)  family='Orsa' family_key='ORSA' ;;
+  vela)  family='Vela' family_key='Vela' ;;
+  *)     family='Mirel' family_key='MirelMJPG' ;;
 esac
 
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
@@ -43,6 +43,11 @@ write_demo_registry() {
     printf '"Install Version"="1.00 (demo installation)"\r\n\r\n'
   } >"$reg"
   "$WINELOADER" regedit /s "$(windows_path "$reg")"
+  # The board's sample files at their install locations, and the FileCheck
+  # lists that name them and the prefix's own DirectDraw files.
+  python3 "$root/tools/demo_installation.py" --family "$family" --bin "$bin" \
+    --install "$install_dir" --prefix "$WINEPREFIX" --out "$demo/filecheck.reg"
+  "$WINELOADER" regedit /s "$(windows_path "$demo/filecheck.reg")"
 }
 
 if [ -n "${DISPLAY:-}" ]; then

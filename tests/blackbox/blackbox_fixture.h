@@ -10,12 +10,31 @@
 #include "driver.h"
 #include "installation.h"
 
+#define FILECHECK_ROOT "Software\\Tavolink Systems\\Quorvex\\FileCheck"
+
+/* Empty FileCheck lists for every family and platform: the installation
+   pages pass unless a test writes entries of its own. */
+inline void WriteEmptyFileCheckLists()
+{
+    const char *lists[] = { "Kiron\\Drivers", "ORSA\\Drivers", "Vela\\Drivers", "MirelMJPG\\Drivers",
+                            "DirectDraw\\W98", "DirectDraw\\Win2K", "DirectDraw\\WinXP" };
+    DeleteRegTree(HKEY_LOCAL_MACHINE, FILECHECK_ROOT);
+    for (const char *list : lists) {
+        HKEY key;
+        std::string path = std::string(FILECHECK_ROOT "\\") + list;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) ==
+            ERROR_SUCCESS)
+            RegCloseKey(key);
+    }
+}
+
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         DeleteRegValue(HKEY_LOCAL_MACHINE, MIREL_PRODUCT_KEY, "Language");
         SetProgramWindowsVersion(NULL);
+        WriteEmptyFileCheckLists();
     }
 
     void TearDown() override
@@ -25,6 +44,7 @@ protected:
         RemoveInstallation(&installation);
         DeleteRegValue(HKEY_LOCAL_MACHINE, MIREL_PRODUCT_KEY, "Language");
         SetProgramWindowsVersion(NULL);
+        DeleteRegTree(HKEY_LOCAL_MACHINE, FILECHECK_ROOT);
     }
 
     void Install(unsigned flags = 0, size_t directoryLength = 0)
