@@ -6,75 +6,26 @@
 #include "diagnostic_results.h"
 #include "system_info.h"
 #include "../app/bounded_text.h"
+#include "../app/growing_text.h"
 #include "../app/product_profile.h"
 #include "../checks/registry_read.h"
 #include "../checks/result_codes.h"
 
 #define REPORT_CUT_MARKER "\r\n*** The report was cut here: not enough memory for the rest. ***\r\n"
 
-char *TestReport;
-DWORD testReportLength;
-static DWORD testReportCapacity;
-static int testReportCut;
-
-static int GrowTestReport(DWORD needed)
-{
-    DWORD capacity = testReportCapacity ? testReportCapacity : REPORT_INITIAL_SIZE;
-    while (capacity < needed) {
-        if (capacity > 0x40000000)
-            return 0;
-        capacity *= 2;
-    }
-    if (capacity == testReportCapacity)
-        return 1;
-    char *grown = TestReport == NULL
-                      ? (char *)HeapAlloc(GetProcessHeap(), 0, capacity)
-                      : (char *)HeapReAlloc(GetProcessHeap(), 0, TestReport, capacity);
-    if (grown == NULL)
-        return 0;
-    TestReport = grown;
-    testReportCapacity = capacity;
-    return 1;
-}
+GrowingText TestReport;
 
 void ClearTestReport(void)
 {
-    testReportLength = 0;
-    testReportCut = 0;
-    if (GrowTestReport(REPORT_INITIAL_SIZE))
-        TestReport[0] = '\0';
-}
-
-/* Room for the cut marker is always kept, so a report that runs out of
-   memory still says so at its end. */
-static void AppendReportText(const char *text)
-{
-    if (testReportCut || TestReport == NULL)
-        return;
-    DWORD length = (DWORD)lstrlenA(text);
-    DWORD needed = testReportLength + length + sizeof(REPORT_CUT_MARKER);
-    if (needed > testReportCapacity && !GrowTestReport(needed)) {
-        testReportCut = 1;
-        CopyMemory(TestReport + testReportLength, REPORT_CUT_MARKER, sizeof(REPORT_CUT_MARKER));
-        testReportLength += sizeof(REPORT_CUT_MARKER) - 1;
-        return;
-    }
-    CopyMemory(TestReport + testReportLength, text, length + 1);
-    testReportLength += length;
+    ClearGrowingText(&TestReport, REPORT_INITIAL_SIZE, REPORT_CUT_MARKER);
 }
 
 int AppendReportLine(const char *format, ...)
 {
-    char line[REPORT_LINE_SIZE];
     va_list args;
     va_start(args, format);
-    int fitted = FormatTextV(line, sizeof(line), format, args);
+    int fitted = AppendGrowingLine(&TestReport, REPORT_LINE_SIZE, format, args);
     va_end(args);
-    if (!fitted) {
-        /* Cut cleanly: the line keeps its end and shows that it was cut. */
-        CopyMemory(line + sizeof(line) - 6, "...\r\n", 6);
-    }
-    AppendReportText(line);
     return fitted;
 }
 

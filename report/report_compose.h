@@ -4,15 +4,16 @@
 
 #include <windows.h>
 
+#include "../app/growing_text.h"
+
 #define REPORT_INITIAL_SIZE 32768
 #define REPORT_LINE_SIZE    512
 #define REPORT_VALUE_SIZE   512
 
-/* The report text, NUL-terminated. It starts at 32,768 bytes and grows as
-   needed, so that no line is ever lost; only when memory runs out is the
-   rest cut, with a visible last line saying so. */
-extern char *TestReport;
-extern DWORD testReportLength;
+/* The report text. It starts at 32,768 bytes and grows as needed, so that
+   no line is ever lost; only when memory runs out is the rest cut, with a
+   visible last line saying so. */
+extern GrowingText TestReport;
 
 int ComposeTestReport(void);
 

@@ -46,7 +46,8 @@ int WriteTestReport(void)
 {
     char path[MAX_PATH];
     GetTestReportPath(path, sizeof(path));
-    DWORD length = TestReport != NULL ? (DWORD)lstrlenA(TestReport) : 0;
+    const char *text = TestReport.text != NULL ? TestReport.text : "";
+    DWORD length = (DWORD)lstrlenA(text);
 
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE) {
@@ -54,7 +55,7 @@ int WriteTestReport(void)
         return 0;
     }
     DWORD written = 0;
-    if (!WriteFile(file, TestReport, length, &written, NULL) || written != length) {
+    if (!WriteFile(file, text, length, &written, NULL) || written != length) {
         CloseHandle(file);
         ShowError("Could not write test report file!");
         return 0;

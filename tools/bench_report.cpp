@@ -74,7 +74,7 @@ int main(int argc, char **argv)
         double lowC, highC, lowW, highW;
         double c = Median(compose, &lowC, &highC);
         double w = Median(write, &lowW, &highW);
-        printf("%8d %14.3f %14.3f %6.3f-%-7.3f %10lu\n", count, c, w, lowC, highC, testReportLength);
+        printf("%8d %14.3f %14.3f %6.3f-%-7.3f %10lu\n", count, c, w, lowC, highC, TestReport.length);
         FreeRecords();
     }
     return 0;

@@ -91,11 +91,29 @@ TEST_F(ProgramTest, KeySequenceOpensTheDeveloperDialogOverAHiddenWizard)
     HWND dialog = WaitProcessWindow(id, "#32770", "Dialog", 1, DRIVER_LONG_WAIT_MS);
     ASSERT_NE(nullptr, dialog);
     EXPECT_FALSE(IsWindowShown(window)) << "the wizard hides while the dialog is open";
+    RECT box;
+    GetWindowRectOf(dialog, &box);
+    EXPECT_EQ((GetSystemMetrics(SM_CXSCREEN) - (box.right - box.left)) / 2, box.left) << "centred on the screen";
     ASSERT_TRUE(PressButton(dialog, IDCANCEL));
     ASSERT_TRUE(WaitWindowGone(dialog, DRIVER_SHORT_WAIT_MS));
     for (int i = 0; i < 100 && !IsWindowShown(window); i++)
         Sleep(20);
     EXPECT_TRUE(IsWindowShown(window));
+    std::string mergeFile = installation.directory + "QuorvexToMerge.reg";
+    EXPECT_FALSE(FileExists(mergeFile.c_str())) << "Cancel writes nothing";
+
+    /* OK with nothing dropped writes the header alone into the current directory. */
+    ASSERT_TRUE(SendKeyText(window, "quilmora"));
+    dialog = WaitProcessWindow(id, "#32770", "Dialog", 1, DRIVER_LONG_WAIT_MS);
+    ASSERT_NE(nullptr, dialog);
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    ASSERT_TRUE(WaitWindowGone(dialog, DRIVER_SHORT_WAIT_MS));
+    char bytes[64];
+    DWORD got = 0;
+    for (int i = 0; i < 100 && !FileExists(mergeFile.c_str()); i++)
+        Sleep(20);
+    ASSERT_TRUE(ReadFileBytes(mergeFile.c_str(), bytes, sizeof(bytes), &got));
+    EXPECT_EQ(std::string("REGEDIT4\r\n\r\n"), std::string(bytes, got));
     EXPECT_EQ(0u, CloseWizard(&processes[0], window));
 }
 

@@ -155,7 +155,7 @@ TEST_F(InstallationPagesTest, DirectDrawPagePassesANotReleasedFileThatTheReportS
     EXPECT_EQ(0u, DiagnosticResults.directDrawInstallation.status);
     EXPECT_EQ(Text(12100), ResultText);
     ComposeTestReport();
-    std::string report(TestReport);
+    std::string report(TestReport.text);
     EXPECT_NE(std::string::npos, report.find("a_absent.dll Version 0.00.00.0000 (missing)\r\n"));
     EXPECT_NE(std::string::npos, report.find("v4_2_3_1234.dll Version 4.02.03.1234 (not released)\r\n"));
 }

@@ -60,8 +60,8 @@ static std::string Masked(const std::string &text)
 static std::string Composed()
 {
     ComposeTestReport();
-    EXPECT_EQ((DWORD)lstrlenA(TestReport), testReportLength);
-    return std::string(TestReport, testReportLength);
+    EXPECT_EQ((DWORD)lstrlenA(TestReport.text), TestReport.length);
+    return std::string(TestReport.text, TestReport.length);
 }
 
 static const char *const sectionsNotRun =
