@@ -291,6 +291,9 @@ TEST_F(GeneratorTest, OnlyAnExactPathFindsTheClass)
 
     EXPECT_EQ(0, TryRegisterServer(path.c_str())) << "no DllRegisterServer";
     EXPECT_EQ(0, TryRegisterServer((mainPath + "\\none.dll").c_str()));
+    EXPECT_EQ(1, TryRegisterServer((TestProgramDirectory() + "version_fixture.dll").c_str()));
+    EXPECT_EQ(0, TryRegisterServer((TestProgramDirectory() + "version_fixture_failing.dll").c_str()))
+        << "a failing registration";
 }
 
 TEST_F(GeneratorTest, RealDropOfTwoFiles)
