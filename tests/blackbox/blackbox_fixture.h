@@ -95,6 +95,8 @@ protected:
     /* Closes the wizard with its Close button and returns the exit code. */
     DWORD CloseWizard(DriverProcess *process, HWND window)
     {
+        /* Close is disabled for the moment a page is being shown. */
+        WaitControlEnabled(window, 1002, 1, DRIVER_LONG_WAIT_MS);
         EXPECT_TRUE(PressButton(window, 1002));
         return ExitCode(process);
     }
