@@ -4,7 +4,7 @@
 #include "generator_files.h"
 #include "guid_text.h"
 #include "../app/bounded_text.h"
-#include "../app/language.h"
+#include "../app/text_file.h"
 #include "../app/product_profile.h"
 #include "../checks/file_check.h"
 #include "../resources/resource_ids.h"
@@ -62,20 +62,7 @@ int ComposeMergeText(HWND dialog)
 int WriteMergeFile(HWND dialog)
 {
     ComposeMergeText(dialog);
-    const char *text = MergeText.text != NULL ? MergeText.text : "";
-    DWORD length = (DWORD)lstrlenA(text);
-
-    HANDLE file = CreateFileA(MERGE_FILE_NAME, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE) {
-        ShowError("Could not create registry file!");
-        return 0;
-    }
-    DWORD written = 0;
-    if (!WriteFile(file, text, length, &written, NULL) || written != length) {
-        CloseHandle(file);
-        ShowError("Could not write registry file!");
-        return 0;
-    }
-    CloseHandle(file);
-    return 1;
+    /* A relative name: the file goes to the current directory. */
+    return WriteTextFile(MERGE_FILE_NAME, MergeText.text != NULL ? MergeText.text : "",
+                         "Could not create registry file!", "Could not write registry file!");
 }

@@ -3,7 +3,7 @@
 #include "report_file.h"
 #include "report_compose.h"
 #include "../app/bounded_text.h"
-#include "../app/language.h"
+#include "../app/text_file.h"
 
 int GetTestReportPath(char *buffer, DWORD size)
 {
@@ -46,22 +46,8 @@ int WriteTestReport(void)
 {
     char path[MAX_PATH];
     GetTestReportPath(path, sizeof(path));
-    const char *text = TestReport.text != NULL ? TestReport.text : "";
-    DWORD length = (DWORD)lstrlenA(text);
-
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE) {
-        ShowError("Could not create test report file!");
-        return 0;
-    }
-    DWORD written = 0;
-    if (!WriteFile(file, text, length, &written, NULL) || written != length) {
-        CloseHandle(file);
-        ShowError("Could not write test report file!");
-        return 0;
-    }
-    CloseHandle(file);
-    return 1;
+    return WriteTextFile(path, TestReport.text != NULL ? TestReport.text : "",
+                         "Could not create test report file!", "Could not write test report file!");
 }
 
 int UpdateTestReport(void)
