@@ -33,12 +33,23 @@ static int SaveShot(const char *folder, int page)
 
 /* Waits until the page after a Next press has settled: its test finished
    (Close enabled again) and its text differs from the page before. Message
-   boxes on the way (the display tests' questions) are answered Yes. */
-static int WaitNextPage(DWORD processId, HWND window, const char *before)
+   boxes on the way (the display tests' questions) are answered Yes. A test
+   still running after 2.5 s is showing its picture on the screen: that
+   moment is saved too, as page-NN-test.bmp. */
+static int WaitNextPage(DWORD processId, HWND window, const char *before, const char *folder, int page)
 {
     char now[4352];
     DWORD start = GetTickCount();
+    int shotDuringTest = 0;
     while (GetTickCount() - start < STEP_LIMIT_MS) {
+        if (!shotDuringTest && GetTickCount() - start >= 2500 && !IsControlEnabled(window, ID_CLOSE) &&
+            FindMessageBox(processId) == NULL) {
+            char path[MAX_PATH];
+            _snprintf(path, sizeof(path), "%s\\page-%02d-test.bmp", folder, page);
+            path[sizeof(path) - 1] = '\0';
+            SaveScreenshotBmp(path);
+            shotDuringTest = 1;
+        }
         HWND box = FindMessageBox(processId);
         if (box != NULL) {
             MessageBoxInfo info;
@@ -91,7 +102,7 @@ int main(int argc, char **argv)
             break;
         PageSignature(window, before, sizeof(before));
         PressButton(window, ID_NEXT);
-        if (!WaitNextPage(ProgramId(&process), window, before))
+        if (!WaitNextPage(ProgramId(&process), window, before, folder, pages))
             break;
         Sleep(300);
     }
