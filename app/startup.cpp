@@ -44,6 +44,7 @@ int RegisterMainWindowClass(HINSTANCE instance)
 static int RunMessageLoop(void)
 {
     MSG message;
+    ZeroMemory(&message, sizeof(message));
     while (GetMessageA(&message, NULL, 0, 0) > 0) {
         if (IsDialogMessageA(MainWindow, &message))
             continue;
