@@ -95,7 +95,10 @@ protected:
     /* Closes the wizard with its Close button and returns the exit code. */
     DWORD CloseWizard(DriverProcess *process, HWND window)
     {
-        /* Close is disabled for the moment a page is being shown. */
+        /* Close is disabled for the moment a page is being shown, and the
+           wizard is hidden while the developer dialog is open. */
+        for (int i = 0; i < 250 && !IsWindowShown(window); i++)
+            Sleep(20);
         WaitControlEnabled(window, 1002, 1, DRIVER_LONG_WAIT_MS);
         EXPECT_TRUE(PressButton(window, 1002));
         return ExitCode(process);

@@ -114,6 +114,9 @@ TEST_F(ProgramTest, KeySequenceOpensTheDeveloperDialogOverAHiddenWizard)
         Sleep(20);
     ASSERT_TRUE(ReadFileBytes(mergeFile.c_str(), bytes, sizeof(bytes), &got));
     EXPECT_EQ(std::string("REGEDIT4\r\n\r\n"), std::string(bytes, got));
+    for (int i = 0; i < 100 && !IsWindowShown(window); i++)
+        Sleep(20);
+    EXPECT_TRUE(IsWindowShown(window)) << "the wizard comes back after OK too";
     EXPECT_EQ(0u, CloseWizard(&processes[0], window));
 }
 
