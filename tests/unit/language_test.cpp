@@ -173,25 +173,58 @@ static const UINT longTextIds[] = {
     13100, 13200, 13300, 13400, 13500, 13600, 13700, 13800, 14100, 14200, 15000,
 };
 
+static const char *families[][2] = { { "Kiron", "Kiron" }, { "Orsa", "Cinora Orsa Duo" },
+                                     { "Vela", "Vela Prime" }, { "Mirel", "Cinora Mirel Nova" } };
+static const char *languageCodes[] = { "001", "049" };
+static const UINT buttonCaptionIds[] = { 1, 2, 4, 5 };
+
 TEST(LanguageLibraries, EveryFamilyHasEveryText)
 {
-    const char *families[][2] = { { "Kiron", "Kiron" }, { "Orsa", "Cinora Orsa Duo" },
-                                  { "Vela", "Vela Prime" }, { "Mirel", "Cinora Mirel Nova" } };
+    HMODULE previous = LanguageLibrary;
+    for (const char *code : languageCodes) {
+        for (auto &family : families) {
+            std::string file = TestProgramDirectory() + family[0] + "Quor" + code + ".DLL";
+            SCOPED_TRACE(file);
+            LanguageLibrary = LoadLibraryA(file.c_str());
+            ASSERT_NE(nullptr, LanguageLibrary);
+            for (UINT id : singleTextIds) {
+                std::string text = LoadText(id);
+                EXPECT_FALSE(text.empty()) << "string " << id;
+                EXPECT_LE(text.size(), 255u) << "string " << id << " must be one piece";
+            }
+            for (UINT id : longTextIds)
+                EXPECT_GT(strlen(LoadLongText(id)), 20u) << "string " << id;
+            EXPECT_NE(nullptr, strstr(LoadLongText(10000), family[1])) << "welcome text names the board";
+            FreeLibrary(LanguageLibrary);
+        }
+    }
+    LanguageLibrary = previous;
+}
+
+/* The German libraries carry their own button captions, stored in Windows-1252. */
+TEST(LanguageLibraries, GermanCaptionsAreGerman)
+{
     HMODULE previous = LanguageLibrary;
     for (auto &family : families) {
-        std::string file = TestProgramDirectory() + family[0] + "Quor001.DLL";
-        SCOPED_TRACE(file);
-        LanguageLibrary = LoadLibraryA(file.c_str());
-        ASSERT_NE(nullptr, LanguageLibrary);
-        for (UINT id : singleTextIds) {
-            std::string text = LoadText(id);
-            EXPECT_FALSE(text.empty()) << "string " << id;
-            EXPECT_LE(text.size(), 255u) << "string " << id << " must be one piece";
+        std::string english = TestProgramDirectory() + family[0] + "Quor001.DLL";
+        std::string german = TestProgramDirectory() + family[0] + "Quor049.DLL";
+        SCOPED_TRACE(german);
+        HMODULE englishLibrary = LoadLibraryA(english.c_str());
+        HMODULE germanLibrary = LoadLibraryA(german.c_str());
+        ASSERT_NE(nullptr, englishLibrary);
+        ASSERT_NE(nullptr, germanLibrary);
+        for (UINT id : buttonCaptionIds) {
+            LanguageLibrary = englishLibrary;
+            std::string englishCaption = LoadText(id);
+            LanguageLibrary = germanLibrary;
+            std::string germanCaption = LoadText(id);
+            EXPECT_FALSE(germanCaption.empty()) << "caption " << id;
+            EXPECT_NE(englishCaption, germanCaption) << "caption " << id;
         }
-        for (UINT id : longTextIds)
-            EXPECT_GT(strlen(LoadLongText(id)), 20u) << "string " << id;
-        EXPECT_NE(nullptr, strstr(LoadLongText(10000), family[1])) << "welcome text names the board";
-        FreeLibrary(LanguageLibrary);
+        LanguageLibrary = germanLibrary;
+        EXPECT_NE(nullptr, strstr(LoadText(1), "Zur\xFC" "ck")) << LoadText(1);
+        FreeLibrary(germanLibrary);
+        FreeLibrary(englishLibrary);
     }
     LanguageLibrary = previous;
 }
