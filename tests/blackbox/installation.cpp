@@ -3,6 +3,7 @@
 
 static const char *const libraries[] = {
     "KironQuor001.DLL", "OrsaQuor001.DLL", "VelaQuor001.DLL", "MirelQuor001.DLL",
+    "KironQuor049.DLL", "OrsaQuor049.DLL", "VelaQuor049.DLL", "MirelQuor049.DLL",
     "KironBitmap.dll", "OrsaBitmap.dll", "VelaBitmap.dll", "MirelBitmap.dll", "quorcur.ani",
 };
 

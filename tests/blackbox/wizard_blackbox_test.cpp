@@ -268,3 +268,31 @@ TEST(Screen, HasTheDepthTheRunAskedFor)
     else
         EXPECT_EQ(expected, bits);
 }
+
+/* The product key's "Language" 049 gives the German libraries: the wizard
+   speaks German and the report names the language. */
+TEST_F(WizardWalkTest, GermanLanguageValueWalksTheFirstPagesInGerman)
+{
+    Install();
+    ASSERT_TRUE(SetRegString(HKEY_LOCAL_MACHINE, "Software\\Tavolink Systems\\Vela", "Language", "049"));
+    HWND window = StartToMainWindow("VELA");
+    ASSERT_NE(nullptr, window);
+    HMODULE texts = LoadLibraryExA((installation.directory + "VelaQuor049.DLL").c_str(), NULL,
+                                   LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, texts);
+    WaitControlText(window, ID_HEADLINE, Text(texts, 3000).c_str(), DRIVER_SHORT_WAIT_MS);
+    EXPECT_EQ("< &Zur\xFC" "ck", ControlText(window, ID_BACK));
+    EXPECT_EQ(Text(texts, 2), ControlText(window, ID_NEXT));
+    EXPECT_EQ(LongText(texts, 10000), ControlText(window, ID_TEXT));
+    for (UINT expected : { 11000u, 11100u, 22000u }) {
+        NextAndSettle(window);
+        EXPECT_EQ(LongText(texts, expected), ControlText(window, ID_TEXT));
+    }
+    FreeLibrary(texts);
+    static char report[64 * 1024];
+    DWORD got = 0;
+    ReadFileBytes((installation.directory + "Quorvex.txt").c_str(), report, sizeof(report), &got);
+    EXPECT_NE(std::string::npos, std::string(report, got).find("Language:        049 / German\r\n"));
+    DeleteRegValue(HKEY_LOCAL_MACHINE, "Software\\Tavolink Systems\\Vela", "Language");
+    EXPECT_EQ(0u, CloseWizard(&processes[0], window));
+}
