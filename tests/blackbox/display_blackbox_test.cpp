@@ -4,7 +4,7 @@
    driver cannot pass. */
 #include "blackbox_fixture.h"
 
-#include "picture_match.h"
+#include "screen_checks.h"
 
 #define ID_NEXT 1000
 #define ID_CLOSE 1002
@@ -105,28 +105,8 @@ protected:
         return "";
     }
 
-    double PictureMatch(int id)
-    {
-        RECT client;
-        if (!GetClientRectOnScreen(GetControl(window, ID_PICTURE), &client))
-            return 0.0;
-        ScreenCapture capture = {};
-        if (!CaptureScreenRect(&client, &capture))
-            return 0.0;
-        double match = ScaledMatch(capture.width, capture.height, FindDib(pictures, id), [&](int x, int y) {
-            return CapturePixel(&capture, client.left + x, client.top + y);
-        }, Tolerance());
-        FreeScreenCapture(&capture);
-        return match;
-    }
+    double PictureMatch(int id) { return ::PictureMatch(window, pictures, id, Tolerance()); }
 
-    static int ScreenDepth()
-    {
-        HDC screen = GetDC(NULL);
-        int bits = GetDeviceCaps(screen, BITSPIXEL);
-        ReleaseDC(NULL, screen);
-        return bits;
-    }
     /* A 256-colour screen shows the system palette's nearest colours. */
     static int Tolerance() { return ScreenDepth() <= 8 ? 72 : 24; }
 

@@ -4,7 +4,7 @@
 
 #include <commctrl.h>
 
-#include "picture_match.h"
+#include "screen_checks.h"
 
 #define ID_NEXT 1000
 #define ID_BACK 1001
@@ -65,22 +65,6 @@ static std::string ControlText(HWND window, int id)
     return text;
 }
 
-/* How well the picture control on the screen shows picture id scaled to fill it. */
-static double PictureMatch(HWND window, HMODULE pictures, int id, int tolerance)
-{
-    RECT client;
-    if (!GetClientRectOnScreen(GetControl(window, ID_PICTURE), &client))
-        return 0.0;
-    ScreenCapture capture = {};
-    if (!CaptureScreenRect(&client, &capture))
-        return 0.0;
-    double match = ScaledMatch(capture.width, capture.height, FindDib(pictures, id), [&](int x, int y) {
-        return CapturePixel(&capture, client.left + x, client.top + y);
-    }, tolerance);
-    FreeScreenCapture(&capture);
-    return match;
-}
-
 /* Waits for the page after a Next or Back to settle: Close usable again
    and the text changed. */
 static bool WaitSettled(HWND window, const std::string &textBefore)
@@ -92,14 +76,6 @@ static bool WaitSettled(HWND window, const std::string &textBefore)
         Sleep(20);
     }
     return false;
-}
-
-static int ScreenDepth()
-{
-    HDC screen = GetDC(NULL);
-    int bits = GetDeviceCaps(screen, BITSPIXEL);
-    ReleaseDC(NULL, screen);
-    return bits;
 }
 
 /* Colours on a 256-colour screen are the palette's nearest, not the picture's own. */
