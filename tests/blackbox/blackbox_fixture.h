@@ -74,14 +74,22 @@ protected:
         return window;
     }
 
-    /* Waits for a message box of the process and reads it. */
+    /* Waits for a message box of the process and reads it; a box found
+       while it is still being built is read again until it is complete. */
     MessageBoxInfo NextMessageBox(DriverProcess *process)
     {
         MessageBoxInfo info = {};
         HWND box = WaitMessageBox(ProgramId(process), DRIVER_LONG_WAIT_MS);
         EXPECT_NE(nullptr, box) << "no message box";
-        if (box != NULL)
-            EXPECT_TRUE(ReadMessageBox(box, &info));
+        if (box == NULL)
+            return info;
+        bool read = false;
+        for (int attempt = 0; attempt < 100 && !read; attempt++) {
+            read = ReadMessageBox(box, &info) && info.text[0] != '\0' && info.buttonCount > 0;
+            if (!read)
+                Sleep(20);
+        }
+        EXPECT_TRUE(read) << "the message box could not be read";
         return info;
     }
 

@@ -130,12 +130,77 @@ protected:
     }
 };
 
+static std::string Environment(const char *name)
+{
+    char value[64] = "";
+    GetEnvironmentVariableA(name, value, sizeof(value));
+    return value;
+}
+
+/* The family a hardware ID selects, and the key word of its registry paths. */
+static void FamilyOf(const std::string &hardwareId, const char **family, const char **listWord)
+{
+    const char *ids[][3] = { { "Kiron", "Kiron", "Kiron" }, { "ORSA", "Orsa", "ORSA" }, { "VELA", "Vela", "Vela" } };
+    *family = "Mirel";
+    *listWord = "MirelMJPG";
+    for (auto &id : ids)
+        if (lstrcmpiA(hardwareId.c_str(), id[0]) == 0) {
+            *family = id[1];
+            *listWord = id[2];
+        }
+}
+
+static void WriteListEntry(const std::string &list, const char *name, DWORD ms, DWORD ls, BYTE location)
+{
+    std::string key = list + "\\" + name;
+    BYTE allowed = 1;
+    SetRegDword(HKEY_LOCAL_MACHINE, key.c_str(), "MajorVersion", ms);
+    SetRegDword(HKEY_LOCAL_MACHINE, key.c_str(), "MinorVersion", ls);
+    SetRegBinary(HKEY_LOCAL_MACHINE, key.c_str(), "Location", &location, 1);
+    SetRegBinary(HKEY_LOCAL_MACHINE, key.c_str(), "UpdateAllowed", &allowed, 1);
+}
+
+/* The whole walk. QUORVEX_WALK_ID and QUORVEX_WALK_VERSION choose the
+   hardware ID and the Windows version Wine reports (the acceptance runs set
+   them; by default the default family on the prefix's own version). The
+   installation pages check a board file at the main path and the
+   system's real ddraw.dll. */
 TEST_F(WizardWalkTest, ForwardOverAllPagesAndBackToTheStart)
 {
+    std::string hardwareId = Environment("QUORVEX_WALK_ID"), version = Environment("QUORVEX_WALK_VERSION");
+    const char *family, *listWord;
+    FamilyOf(hardwareId, &family, &listWord);
+    if (!version.empty())
+        ASSERT_TRUE(SetProgramWindowsVersion(version.c_str()));
     Install();
-    HWND window = StartToMainWindow("");
+
+    std::string productKey = std::string("Software\\Tavolink Systems\\") + listWord;
+    std::string mainPath = installation.directory.substr(0, installation.directory.size() - 1);
+    SetRegString(HKEY_LOCAL_MACHINE, productKey.c_str(), "Main path", mainPath.c_str());
+    CopyFileTo((BuildDirectory() + "filecheck\\v4_2_3_1234.dll").c_str(), (installation.directory + "board.dll").c_str());
+    WriteListEntry(std::string(FILECHECK_ROOT "\\") + listWord + "\\Drivers", "board.dll", 0x00040002, 0x000304D2, 5);
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof(windows));
+    DWORD unused, size = GetFileVersionInfoSizeA((std::string(windows) + "\\SYSTEM32\\ddraw.dll").c_str(), &unused);
+    std::string block(size, '\0');
+    VS_FIXEDFILEINFO *fixed = NULL;
+    UINT length;
+    ASSERT_TRUE(size && GetFileVersionInfoA((std::string(windows) + "\\SYSTEM32\\ddraw.dll").c_str(), 0, size, &block[0]) &&
+                VerQueryValueA(&block[0], "\\", (void **)&fixed, &length));
+    for (const char *list : { "DirectDraw\\W98", "DirectDraw\\Win2K", "DirectDraw\\WinXP" })
+        WriteListEntry(std::string(FILECHECK_ROOT "\\") + list, "ddraw.dll", fixed->dwFileVersionMS,
+                       fixed->dwFileVersionLS, 1);
+
+    DriverProcess *process = Start(hardwareId.c_str());
+    bool known = hardwareId.empty() || strcmp(family, "Mirel") != 0 || lstrcmpiA(hardwareId.c_str(), "Mirel") == 0;
+    if (!known) {
+        MessageBoxInfo box = NextMessageBox(process);
+        EXPECT_EQ("Hardware ID \xB4" + hardwareId + "\xB4 not supported\nAssuming Mirel", std::string(box.text));
+        ASSERT_TRUE(AnswerMessageBox(box.window, IDOK));
+    }
+    HWND window = WaitMainWindow(ProgramId(process), DRIVER_LONG_WAIT_MS);
     ASSERT_NE(nullptr, window);
-    Libraries libraries = OpenLibraries(installation, "Mirel");
+    Libraries libraries = OpenLibraries(installation, family);
     WaitControlText(window, ID_HEADLINE, Text(libraries.texts, 3000).c_str(), DRIVER_SHORT_WAIT_MS);
     Sleep(300);
 
@@ -145,7 +210,7 @@ TEST_F(WizardWalkTest, ForwardOverAllPagesAndBackToTheStart)
             std::string before = ControlText(window, ID_TEXT);
             ASSERT_TRUE(PressButton(window, ID_NEXT));
             if (page == PRIMARY_TEST_PAGE) {
-                MessageBoxInfo question = NextMessageBox(&processes[0]);
+                MessageBoxInfo question = NextMessageBox(process);
                 ASSERT_NE(nullptr, question.window);
                 EXPECT_EQ(Text(libraries.texts, 1000), question.text);
                 ASSERT_TRUE(AnswerMessageBox(question.window, IDYES));
@@ -172,7 +237,25 @@ TEST_F(WizardWalkTest, ForwardOverAllPagesAndBackToTheStart)
     }
     EXPECT_FALSE(PressButton(window, ID_BACK)) << "Back is disabled on the first page";
     CloseLibraries(&libraries);
-    EXPECT_EQ(0u, CloseWizard(&processes[0], window));
+
+    static char report[64 * 1024];
+    DWORD got = 0;
+    ReadFileBytes((installation.directory + "Quorvex.txt").c_str(), report, sizeof(report), &got);
+    std::string text(report, got);
+    const char *sections[][2] = {
+        { "Software Installation Test", "OK\r\nFile " },
+        { "Audio driver access Test", "OK\r\n" },
+        { "Kernelmode driver access Test", "Kernelmode driver open failed\r\n" },
+        { "DirectDraw Installation Test", "OK\r\nFile " },
+        { "DirectDraw Primary Test", "OK\r\n" },
+        { "DirectDraw Overlay Test", "DDRAW NO OVERLAY SUPPORT\r\n" },
+    };
+    for (auto &section : sections)
+        EXPECT_NE(std::string::npos, text.find(std::string("[") + section[0] + "]\r\nTest executed: YES\r\nTest status:   " +
+                                               section[1])) << section[0];
+    EXPECT_NE(std::string::npos, text.find(installation.directory + "board.dll"));
+    DeleteRegValue(HKEY_LOCAL_MACHINE, productKey.c_str(), "Main path");
+    EXPECT_EQ(0u, CloseWizard(process, window));
 }
 
 /* Switches Wine's audio drivers off for the programs started meanwhile: an
