@@ -46,43 +46,38 @@ int CheckOverlayCaps(void)
     return 1;
 }
 
+/* The pixel format each overlay code asks for. */
+static const struct {
+    OverlayFormat format;
+    DWORD flags;
+    DWORD fourCC;
+    DWORD bitCount;   /* RGB bits, or YUV bits for the FOURCC formats */
+    DWORD redMask, greenMask, blueMask;
+} overlayFormats[] = {
+    { OVERLAY_FORMAT_RGB555, DDPF_RGB, 0, 16, 0x7C00, 0x03E0, 0x001F },
+    { OVERLAY_FORMAT_RGB565, DDPF_RGB, 0, 16, 0xF800, 0x07E0, 0x001F },
+    { OVERLAY_FORMAT_RGB24, DDPF_RGB, 0, 24, 0xFF0000, 0x00FF00, 0x0000FF },
+    { OVERLAY_FORMAT_RGB32, DDPF_RGB, 0, 32, 0xFF0000, 0x00FF00, 0x0000FF },
+    { OVERLAY_FORMAT_YUY2, DDPF_FOURCC, MAKEFOURCC('Y', 'U', 'Y', '2'), 16, 0, 0, 0 },
+    { OVERLAY_FORMAT_UYVY, DDPF_FOURCC, MAKEFOURCC('U', 'Y', 'V', 'Y'), 16, 0, 0, 0 },
+};
+
 /* The pixel format an overlay of that code asks for; 0 for codes without a surface. */
 static int DescribeOverlayFormat(OverlayFormat format, DDPIXELFORMAT *pixelFormat)
 {
-    pixelFormat->dwSize = sizeof(*pixelFormat);
-    switch (format) {
-    case OVERLAY_FORMAT_RGB555:
-        pixelFormat->dwFlags = DDPF_RGB;
-        pixelFormat->dwRGBBitCount = 16;
-        pixelFormat->dwRBitMask = 0x7C00;
-        pixelFormat->dwGBitMask = 0x03E0;
-        pixelFormat->dwBBitMask = 0x001F;
+    for (size_t i = 0; i < sizeof(overlayFormats) / sizeof(overlayFormats[0]); i++) {
+        if (overlayFormats[i].format != format)
+            continue;
+        pixelFormat->dwSize = sizeof(*pixelFormat);
+        pixelFormat->dwFlags = overlayFormats[i].flags;
+        pixelFormat->dwFourCC = overlayFormats[i].fourCC;
+        pixelFormat->dwRGBBitCount = overlayFormats[i].bitCount;
+        pixelFormat->dwRBitMask = overlayFormats[i].redMask;
+        pixelFormat->dwGBitMask = overlayFormats[i].greenMask;
+        pixelFormat->dwBBitMask = overlayFormats[i].blueMask;
         return 1;
-    case OVERLAY_FORMAT_RGB565:
-        pixelFormat->dwFlags = DDPF_RGB;
-        pixelFormat->dwRGBBitCount = 16;
-        pixelFormat->dwRBitMask = 0xF800;
-        pixelFormat->dwGBitMask = 0x07E0;
-        pixelFormat->dwBBitMask = 0x001F;
-        return 1;
-    case OVERLAY_FORMAT_RGB24:
-    case OVERLAY_FORMAT_RGB32:
-        pixelFormat->dwFlags = DDPF_RGB;
-        pixelFormat->dwRGBBitCount = format == OVERLAY_FORMAT_RGB24 ? 24 : 32;
-        pixelFormat->dwRBitMask = 0xFF0000;
-        pixelFormat->dwGBitMask = 0x00FF00;
-        pixelFormat->dwBBitMask = 0x0000FF;
-        return 1;
-    case OVERLAY_FORMAT_YUY2:
-    case OVERLAY_FORMAT_UYVY:
-        pixelFormat->dwFlags = DDPF_FOURCC;
-        pixelFormat->dwFourCC = format == OVERLAY_FORMAT_YUY2 ? MAKEFOURCC('Y', 'U', 'Y', '2')
-                                                              : MAKEFOURCC('U', 'Y', 'V', 'Y');
-        pixelFormat->dwYUVBitCount = 16;
-        return 1;
-    default:
-        return 0;
     }
+    return 0;
 }
 
 int CreateOverlaySurface(OverlayFormat format, DWORD width, DWORD height)

@@ -132,11 +132,7 @@ TEST(FileCheckProperty, RandomListsMatchTheModel)
                 CopyFileA((TestProgramDirectory() + "filecheck\\" + e.file->fixture).c_str(), path.c_str(), FALSE);
             else
                 DeleteFileA(path.c_str());
-            std::string entryKey = std::string(PROPERTY_LIST "\\") + e.name;
-            WriteHklmValue(entryKey.c_str(), "MajorVersion", REG_DWORD, &e.listedMs, 4);
-            WriteHklmValue(entryKey.c_str(), "MinorVersion", REG_DWORD, &e.listedLs, 4);
-            WriteHklmValue(entryKey.c_str(), "Location", REG_BINARY, &e.location, 1);
-            WriteHklmValue(entryKey.c_str(), "UpdateAllowed", REG_BINARY, &e.updateAllowed, 1);
+            WriteFileCheckEntry(PROPERTY_LIST, e.name.c_str(), e.listedMs, e.listedLs, e.location, e.updateAllowed);
         }
 
         /* The model: verdicts in order, the run result, and what LastResult ends as. */

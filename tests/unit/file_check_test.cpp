@@ -32,13 +32,7 @@ struct Entry {
 
 static void WriteEntry(const char *listKey, const Entry &e)
 {
-    std::string key = std::string(listKey) + "\\" + e.name;
-    ASSERT_TRUE(WriteHklmValue(key.c_str(), "MajorVersion", REG_DWORD, &e.ms, 4));
-    ASSERT_TRUE(WriteHklmValue(key.c_str(), "MinorVersion", REG_DWORD, &e.ls, 4));
-    ASSERT_TRUE(WriteHklmValue(key.c_str(), "Location", REG_BINARY, &e.location, 1));
-    ASSERT_TRUE(WriteHklmValue(key.c_str(), "UpdateAllowed", REG_BINARY, &e.updateAllowed, 1));
-    if (e.clsid != NULL)
-        ASSERT_TRUE(WriteHklmValue(key.c_str(), "Guid", REG_BINARY, e.clsid, sizeof(GUID)));
+    ASSERT_TRUE(WriteFileCheckEntry(listKey, e.name, e.ms, e.ls, e.location, e.updateAllowed, e.clsid)) << e.name;
 }
 
 static void WriteList(const char *listKey, std::initializer_list<Entry> entries)

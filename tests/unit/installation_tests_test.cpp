@@ -19,14 +19,10 @@
 
 static DWORD MS(int major, int minor) { return ((DWORD)major << 16) | (DWORD)minor; }
 
+/* Entries at the main path, where the fixtures are. */
 static void WriteEntry(const char *listKey, const char *name, DWORD ms, DWORD ls, BYTE updateAllowed)
 {
-    std::string key = std::string(listKey) + "\\" + name;
-    BYTE location = 5;
-    WriteHklmValue(key.c_str(), "MajorVersion", REG_DWORD, &ms, 4);
-    WriteHklmValue(key.c_str(), "MinorVersion", REG_DWORD, &ls, 4);
-    WriteHklmValue(key.c_str(), "Location", REG_BINARY, &location, 1);
-    WriteHklmValue(key.c_str(), "UpdateAllowed", REG_BINARY, &updateAllowed, 1);
+    WriteFileCheckEntry(listKey, name, ms, ls, 5, updateAllowed);
 }
 
 static void EmptyList(const char *listKey)

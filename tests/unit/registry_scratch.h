@@ -40,6 +40,20 @@ inline bool HklmValueExists(const char *path, const char *name)
     return status == ERROR_SUCCESS;
 }
 
+/* One FileCheck entry as the installer or the merge file writes it; the
+   class ID is left out when clsid is NULL. */
+inline bool WriteFileCheckEntry(const char *listKey, const char *name, DWORD ms, DWORD ls, BYTE location,
+                                BYTE updateAllowed, const GUID *clsid = NULL)
+{
+    char key[1024];
+    wsprintfA(key, "%.500s\\%.255s", listKey, name);
+    return WriteHklmValue(key, "MajorVersion", REG_DWORD, &ms, 4) &&
+           WriteHklmValue(key, "MinorVersion", REG_DWORD, &ls, 4) &&
+           WriteHklmValue(key, "Location", REG_BINARY, &location, 1) &&
+           WriteHklmValue(key, "UpdateAllowed", REG_BINARY, &updateAllowed, 1) &&
+           (clsid == NULL || WriteHklmValue(key, "Guid", REG_BINARY, clsid, sizeof(GUID)));
+}
+
 inline void DeleteHklmTree(const char *path)
 {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, path);
