@@ -54,22 +54,79 @@ HPALETTE CreateSystemPalette(HDC dc)
     return palette;
 }
 
-HBITMAP LoadDibWithPalette(HMODULE module, DWORD bitmapId, HPALETTE *palette)
+/* Bytes of pixel data the header promises: whole rows for an uncompressed
+   picture, the stated size for a run-length encoded one; 0 for a header no
+   picture can have. Counted in 64 bits, so that huge sizes cannot wrap. */
+static ULONGLONG PixelBytes(const BITMAPINFOHEADER *dib)
 {
-    if (palette != NULL)
-        *palette = NULL;
+    LONGLONG width = dib->biWidth, height = dib->biHeight;
+    if (height < 0)
+        height = -height;
+    if (width <= 0 || height == 0 || dib->biPlanes != 1)
+        return 0;
+    WORD bits = dib->biBitCount;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return 0;
+    switch (dib->biCompression) {
+    case BI_RGB:
+        return (ULONGLONG)((width * bits + 31) / 32) * 4 * height;
+    case BI_BITFIELDS:
+        return bits == 16 || bits == 32 ? (ULONGLONG)((width * bits + 31) / 32) * 4 * height : 0;
+    case BI_RLE8:
+        return bits == 8 && dib->biHeight > 0 ? dib->biSizeImage : 0;
+    case BI_RLE4:
+        return bits == 4 && dib->biHeight > 0 ? dib->biSizeImage : 0;
+    default:
+        return 0;
+    }
+}
+
+/* Whether a packed DIB of `size` bytes holds everything the system reads
+   from it: the header, the colour table as the system counts it (at most
+   256 entries, masks for bit fields) and the pixel bits. The bits start
+   after our own colour table of 2^bits entries when ownColourTable is set
+   (LoadDibWithPalette hands them over itself), else after the system's. */
+static int IsWholeDib(const BITMAPINFOHEADER *dib, DWORD size, int ownColourTable)
+{
+    if (dib == NULL || size < sizeof(BITMAPINFOHEADER) || dib->biSize < sizeof(BITMAPINFOHEADER) ||
+        dib->biSize > size)
+        return 0;
+    ULONGLONG pixels = PixelBytes(dib);
+    if (pixels == 0)
+        return 0;
+    ULONGLONG colours = dib->biClrUsed > 256 ? 256 : dib->biClrUsed;
+    if (colours == 0 && dib->biBitCount <= 8)
+        colours = 1u << dib->biBitCount;
+    ULONGLONG header = dib->biCompression == BI_BITFIELDS ? sizeof(BITMAPINFOHEADER) + 3 * sizeof(DWORD) : 0;
+    if (header < dib->biSize)
+        header = dib->biSize;
+    ULONGLONG info = header + colours * sizeof(RGBQUAD);
+    ULONGLONG bitsOffset = info;
+    if (ownColourTable)
+        bitsOffset = dib->biSize + (dib->biBitCount <= 8 ? (1u << dib->biBitCount) * sizeof(RGBQUAD) : 0);
+    return info <= size && bitsOffset <= size && pixels <= size - bitsOffset;
+}
+
+/* The packed DIB of a bitmap resource and its size, or NULL. */
+static const BITMAPINFOHEADER *FindPackedDib(HMODULE module, DWORD bitmapId, DWORD *size)
+{
     HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(LOWORD(bitmapId)), (LPCSTR)RT_BITMAP);
     if (resource == NULL)
         return NULL;
     HGLOBAL loaded = LoadResource(module, resource);
-    const BITMAPINFOHEADER *dib = loaded ? (const BITMAPINFOHEADER *)LockResource(loaded) : NULL;
-    if (dib == NULL)
-        return NULL;
-    /* A resource too short for its header and colour table is not read. */
-    DWORD resourceSize = SizeofResource(module, resource);
-    DWORD tableSize = dib->biBitCount <= 8 ? (1u << dib->biBitCount) * sizeof(RGBQUAD) : 0;
-    if (resourceSize < sizeof(BITMAPINFOHEADER) || dib->biSize > resourceSize ||
-        resourceSize - dib->biSize < tableSize)
+    *size = SizeofResource(module, resource);
+    return loaded ? (const BITMAPINFOHEADER *)LockResource(loaded) : NULL;
+}
+
+HBITMAP LoadDibWithPalette(HMODULE module, DWORD bitmapId, HPALETTE *palette)
+{
+    if (palette != NULL)
+        *palette = NULL;
+    DWORD resourceSize = 0;
+    const BITMAPINFOHEADER *dib = FindPackedDib(module, bitmapId, &resourceSize);
+    /* A picture cut short or with a header it does not live up to is not
+       read: the system would read past the resource. */
+    if (!IsWholeDib(dib, resourceSize, 1))
         return NULL;
 
     HDC screen = GetDC(NULL);
@@ -85,8 +142,12 @@ HBITMAP LoadDibWithPalette(HMODULE module, DWORD bitmapId, HPALETTE *palette)
     if (dibPalette != NULL)
         SelectPalette(screen, previous, FALSE);   /* the screen DC must not keep our palette */
     ReleaseDC(NULL, screen);
-    FreeResource(loaded);
 
+    /* No bitmap, no palette: the caller deletes only what it is given. */
+    if (bitmap == NULL && dibPalette != NULL) {
+        DeleteObject(dibPalette);
+        dibPalette = NULL;
+    }
     if (palette != NULL)
         *palette = dibPalette;
     else if (dibPalette != NULL)
@@ -126,6 +187,11 @@ static void PaintThroughPalette(HDC dc, int w, int h, DWORD bitmapId)
 /* Other displays: the loader scales the picture into a DIB section. */
 static void PaintDibSection(HDC dc, int w, int h, DWORD bitmapId)
 {
+    /* The loader reads the resource on its own: a broken one is not given to it. */
+    DWORD resourceSize = 0;
+    const BITMAPINFOHEADER *dib = FindPackedDib(BitmapLibrary, bitmapId, &resourceSize);
+    if (!IsWholeDib(dib, resourceSize, 0))
+        return;
     HBITMAP picture = (HBITMAP)LoadImageA(BitmapLibrary, MAKEINTRESOURCEA(LOWORD(bitmapId)),
                                           IMAGE_BITMAP, w, h, LR_CREATEDIBSECTION);
     if (picture == NULL)

@@ -19,6 +19,7 @@ int InitInstallLocations(void)
     FormatText(loc->system32Dir, sizeof(loc->system32Dir), "%s\\SYSTEM32", loc->windowsDir);
     FormatText(loc->driversDir, sizeof(loc->driversDir), "%s\\SYSTEM32\\DRIVERS", loc->windowsDir);
 
+    ZeroMemory(loc->mainPath, sizeof(loc->mainPath));   /* a short value must not pick up an older path */
     if (!ReadRegistryValue(Profile.productKey, "Main path", loc->mainPath, sizeof(loc->mainPath)))
         loc->mainPath[0] = '\0';
     loc->mainPath[sizeof(loc->mainPath) - 1] = '\0';   /* a value stored without its NUL */

@@ -90,6 +90,10 @@ static const char *OverlayFormatText(DWORD format)
    the placeholder there when it cannot be read. */
 static int ReadProductValue(const char *name, char *value, const char *placeholder)
 {
+    /* Cleared first: a value stored without its NUL, or with no bytes at
+       all, ends where its bytes end instead of running on into whatever
+       the buffer held. */
+    ZeroMemory(value, REPORT_VALUE_SIZE);
     int read = ReadRegistryValue(Profile.productKey, name, value, REPORT_VALUE_SIZE);
     if (!read)
         CopyText(value, REPORT_VALUE_SIZE, placeholder);

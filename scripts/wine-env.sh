@@ -404,7 +404,10 @@ _qwe_stop_impl() {
 
     if [ -n "${_QWE_ROOT:-}" ] && [ -d "$_QWE_ROOT" ] && [ "${QUORVEX_WINE_KEEP:-0}" != 1 ]; then
         if [ "${_QWE_ROOT_OWNED:-0}" = 1 ]; then
-            rm -rf "$_QWE_ROOT"
+            # A test that made a folder immutable and died before undoing it
+            # would leave it behind otherwise.
+            rm -rf "$_QWE_ROOT" 2>/dev/null ||
+                { chattr -R -i "$_QWE_ROOT" 2>/dev/null; rm -rf "$_QWE_ROOT"; }
         else
             # A root named by the caller: remove only what we put there.
             rm -rf "$_QWE_ROOT/prefix" "$_QWE_ROOT/runtime" "$_QWE_ROOT/pulse" \
