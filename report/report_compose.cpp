@@ -173,15 +173,29 @@ static void AppendDisplay(void)
 
 enum FileLineStyle { SOFTWARE_FILE_LINE, DIRECTDRAW_FILE_LINE };
 
+/* Splits a path as the runtime's path splitting does, into the directory
+   part (drive and everything through the last slash of either kind) and
+   the name part. Done here because _splitpath leaves every part empty when
+   a name is longer than 255 characters, and the line would lose its file. */
+static void SplitFilePath(const char *path, char *directory, size_t directorySize, char *name, size_t nameSize)
+{
+    size_t cut = path[0] != '\0' && path[1] == ':' ? 2 : 0;
+    for (size_t i = 0; path[i] != '\0'; i++)
+        if (path[i] == '\\' || path[i] == '/')
+            cut = i + 1;
+    CopyText(name, nameSize, path + cut);
+    CopyText(directory, directorySize, path);
+    if (cut < directorySize)
+        directory[cut] = '\0';
+}
+
 static void AppendFileLines(const FileCheckRecord *record, FileLineStyle style)
 {
-    char drive[MAX_PATH], dir[MAX_PATH], name[MAX_PATH], ext[MAX_PATH];
+    char drive[MAX_PATH], name[MAX_PATH];
     char path[MAX_PATH];
     for (; record != NULL; record = record->next) {
         CopyText(path, sizeof(path), record->path);
-        _splitpath(path, drive, dir, name, ext);
-        AppendText(drive, sizeof(drive), dir);
-        AppendText(name, sizeof(name), ext);
+        SplitFilePath(path, drive, sizeof(drive), name, sizeof(name));
         if (style == SOFTWARE_FILE_LINE)
             AppendReportLine("File %s%-16s - Version %d.%02d.%03d (%s)\r\n", drive, name,
                              (int)HIWORD(record->versionMS), (int)LOWORD(record->versionMS),
