@@ -110,10 +110,7 @@ TEST(FileCheckProperty, RandomListsMatchTheModel)
 
     for (int n = 0; n < RandomCases(1500); n++) {
         SCOPED_TRACE(testing::Message() << "seed " << Seed() << " case " << n);
-        DeleteHklmTree(PROPERTY_LIST);
-        HKEY key;
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, PROPERTY_LIST, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
-        RegCloseKey(key);
+        MakeEmptyHklmKey(PROPERTY_LIST);
 
         std::vector<RandomEntry> entries(random() % 7);
         for (size_t i = 0; i < entries.size(); i++) {
@@ -289,10 +286,7 @@ TEST(FileCheckProperty, RandomValueShapesMatchTheModel)
     FileCheckRecord *list = NULL;
     for (int n = 0; n < RandomCases(400); n++) {
         SCOPED_TRACE(testing::Message() << "seed " << Seed() << " case " << n);
-        DeleteHklmTree(SHAPES_LIST);
-        HKEY key;
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, SHAPES_LIST, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
-        RegCloseKey(key);
+        MakeEmptyHklmKey(SHAPES_LIST);
 
         /* Distinct pool files in name order, which is the order the registry lists them in. */
         std::vector<unsigned> files;
@@ -332,8 +326,7 @@ TEST(FileCheckProperty, RandomValueShapesMatchTheModel)
             Store(entryKey.c_str(), "UpdateAllowed", e.update);
             Store(entryKey.c_str(), "Guid", e.guid);
             if (!e.major.present && !e.minor.present && !e.location.present && !e.update.present && !e.guid.present)
-                RegCreateKeyExA(HKEY_LOCAL_MACHINE, entryKey.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL),
-                    RegCloseKey(key);
+                MakeEmptyHklmKey(entryKey.c_str());   /* an entry with no values at all */
             entries.push_back(e);
         }
 

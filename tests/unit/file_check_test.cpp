@@ -37,10 +37,7 @@ static void WriteEntry(const char *listKey, const Entry &e)
 
 static void WriteList(const char *listKey, std::initializer_list<Entry> entries)
 {
-    DeleteHklmTree(listKey);
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, listKey, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
-    RegCloseKey(key);
+    ASSERT_TRUE(MakeEmptyHklmKey(listKey));
     for (const Entry &e : entries)
         WriteEntry(listKey, e);
 }

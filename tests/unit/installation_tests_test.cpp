@@ -25,14 +25,6 @@ static void WriteEntry(const char *listKey, const char *name, DWORD ms, DWORD ls
     WriteFileCheckEntry(listKey, name, ms, ls, 5, updateAllowed);
 }
 
-static void EmptyList(const char *listKey)
-{
-    DeleteHklmTree(listKey);
-    HKEY key;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, listKey, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
-    RegCloseKey(key);
-}
-
 class InstallationPagesTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -47,8 +39,8 @@ protected:
         PlatformClass = PLATFORM_NT6;
         WriteHklmString(Profile.productKey, "Main path", (TestProgramDirectory() + "filecheck").c_str());
         InitInstallLocations();
-        EmptyList(Profile.fileCheckKey);
-        EmptyList(DIRECTDRAW_LIST_WINXP);
+        MakeEmptyHklmKey(Profile.fileCheckKey);
+        MakeEmptyHklmKey(DIRECTDRAW_LIST_WINXP);
     }
     void TearDown() override
     {
@@ -91,7 +83,7 @@ TEST_F(InstallationPagesTest, SoftwarePageTextPerFailure)
     };
     for (auto &c : cases) {
         SCOPED_TRACE(c.status);
-        EmptyList(Profile.fileCheckKey);
+        MakeEmptyHklmKey(Profile.fileCheckKey);
         WriteEntry(Profile.fileCheckKey, c.name, c.ms, c.ls, c.updateAllowed);
         EXPECT_EQ(0, SoftwareInstallationTest());
         EXPECT_EQ(c.status, DiagnosticResults.softwareInstallation.status);
@@ -131,7 +123,7 @@ TEST_F(InstallationPagesTest, DirectDrawPageTextPerFailure)
         { "v4_2_3_1234.dll", MS(4, 3), 12, 12400 },
     };
     for (auto &c : cases) {
-        EmptyList(DIRECTDRAW_LIST_WINXP);
+        MakeEmptyHklmKey(DIRECTDRAW_LIST_WINXP);
         WriteEntry(DIRECTDRAW_LIST_WINXP, c.name, c.ms, 0, 1);
         EXPECT_EQ(0, DirectDrawInstallationTest());
         EXPECT_EQ(c.status, DiagnosticResults.directDrawInstallation.status);

@@ -63,14 +63,6 @@ static void Pump()
     }
 }
 
-static void EmptyList(const char *listKey)
-{
-    DeleteHklmTree(listKey);
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, listKey, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) == ERROR_SUCCESS)
-        RegCloseKey(key);
-}
-
 static const char *const directDrawLists[] = { DIRECTDRAW_LIST_W98, DIRECTDRAW_LIST_WIN2K, DIRECTDRAW_LIST_WINXP };
 
 class LeakTest : public ::testing::Test {
@@ -88,9 +80,9 @@ protected:
         /* An installation whose file lists are empty: both installation pages pass. */
         SelectProductProfile("Mirel");
         WriteHklmString(Profile.productKey, "Main path", TestProgramDirectory().c_str());
-        EmptyList(Profile.fileCheckKey);
+        MakeEmptyHklmKey(Profile.fileCheckKey);
         for (const char *list : directDrawLists)
-            EmptyList(list);
+            MakeEmptyHklmKey(list);
 
         PlatformClass = ClassifyPlatform();
         ProgramInstance = GetModuleHandleA(NULL);

@@ -59,4 +59,15 @@ inline void DeleteHklmTree(const char *path)
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, path);
 }
 
+/* The key at path, emptied: whatever it held is deleted, the key itself stays. */
+inline bool MakeEmptyHklmKey(const char *path)
+{
+    DeleteHklmTree(path);
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
 #endif
