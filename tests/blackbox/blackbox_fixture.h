@@ -103,12 +103,20 @@ protected:
     /* Closes the wizard with its Close button and returns the exit code. */
     DWORD CloseWizard(DriverProcess *process, HWND window)
     {
-        /* Close is disabled for the moment a page is being shown, and the
-           wizard is hidden while the developer dialog is open. */
+        /* The wizard is hidden while the developer dialog is open, and Close
+           is disabled for the moment a page is being shown: the first page
+           too, which may come just after Close was seen enabled. A press
+           that found it disabled is tried again. */
         for (int i = 0; i < 250 && !IsWindowShown(window); i++)
             Sleep(20);
-        WaitControlEnabled(window, 1002, 1, DRIVER_LONG_WAIT_MS);
-        EXPECT_TRUE(PressButton(window, 1002));
+        bool pressed = false;
+        for (int attempt = 0; attempt < 100 && !pressed && IsWindow(window); attempt++) {
+            WaitControlEnabled(window, 1002, 1, DRIVER_SHORT_WAIT_MS);
+            pressed = PressButton(window, 1002) != 0;
+            if (!pressed)
+                Sleep(20);
+        }
+        EXPECT_TRUE(pressed);
         return ExitCode(process);
     }
 

@@ -45,21 +45,6 @@ protected:
         ASSERT_TRUE(CopyFileA((BuildDirectory() + "reliability\\" + fixture).c_str(), target.c_str(), FALSE));
     }
 
-    /* Close is briefly disabled while the first page is being shown: press
-       it until the program has ended. */
-    DWORD Close(DriverProcess *process, HWND window)
-    {
-        for (int attempt = 0; attempt < 100; attempt++) {
-            WaitControlEnabled(window, 1002, 1, DRIVER_SHORT_WAIT_MS);
-            DWORD code = 0xFFFFFFFF;
-            if (PressButton(window, 1002) && WaitProgramExit(process, 2000, &code))
-                return code;
-            if (!IsProgramRunning(process))
-                break;
-        }
-        return ExitCode(process);
-    }
-
     std::string ControlText(HWND window, int id)
     {
         char text[4096];
@@ -87,7 +72,7 @@ TEST_F(BadInputProgramTest, CommandLinesAroundTheMessageBufferAndAtTheWindowsLim
         HWND window = WaitMainWindow(ProgramId(process), DRIVER_LONG_WAIT_MS);
         ASSERT_NE(nullptr, window);
         EXPECT_EQ("Tavolink Quorvex Cinora Mirel Nova", Title(window));
-        EXPECT_EQ(0u, Close(process, window));
+        EXPECT_EQ(0u, CloseWizard(process, window));
     }
 }
 
@@ -128,7 +113,7 @@ TEST_F(BadInputProgramTest, LanguageLibrariesWithoutTextsStillWalkTheWizard)
         EXPECT_NE(std::string::npos, report.find(ran));
         ASSERT_TRUE(WaitControlEnabled(window, 1002, 1, DRIVER_LONG_WAIT_MS));
         EXPECT_EQ("", ControlText(window, ID_TEXT)) << "the result text is empty too";
-        EXPECT_EQ(0u, Close(process, window));
+        EXPECT_EQ(0u, CloseWizard(process, window));
         RemoveInstallation(&installation);
     }
 }
@@ -201,7 +186,7 @@ TEST_F(BadInputProgramTest, ReadOnlyProgramDirectoryIsReportedAfterEveryNext)
     }
     EXPECT_FALSE(FileExists((installation.directory + "Quorvex.txt").c_str()));
     HWND window = WaitMainWindow(ProgramId(process), DRIVER_LONG_WAIT_MS);
-    EXPECT_EQ(0u, Close(process, window));
+    EXPECT_EQ(0u, CloseWizard(process, window));
     EXPECT_TRUE(SetImmutable(directory, false));
     immutableDirectory.clear();
     EXPECT_TRUE(WriteFileBytes(probe.c_str(), "x", 1)) << "writable again";
@@ -237,5 +222,5 @@ TEST_F(BadInputProgramTest, MergeFileHeldOpenIsReported)
     EXPECT_EQ(std::string(old), std::string(bytes, got));
     for (int i = 0; i < 100 && !IsWindowShown(window); i++)
         Sleep(20);
-    EXPECT_EQ(0u, Close(&processes[0], window));
+    EXPECT_EQ(0u, CloseWizard(&processes[0], window));
 }
