@@ -2,6 +2,7 @@
 #include <setupapi.h>
 
 #include "kernel_driver_test.h"
+#include "board_interface.h"
 #include "result_codes.h"
 #include "../app/language.h"
 #include "../app/product_profile.h"
@@ -15,7 +16,7 @@ const GUID boardInterfaceClass2 =
 HANDLE OpenInterfaceDevice(HDEVINFO deviceSet, SP_DEVICE_INTERFACE_DATA *interfaceData)
 {
     DWORD required = 0;
-    SetupDiGetDeviceInterfaceDetailA(deviceSet, interfaceData, NULL, 0, &required, NULL);
+    BoardInterface.getInterfaceDetail(deviceSet, interfaceData, NULL, 0, &required, NULL);
     if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A))
         return INVALID_HANDLE_VALUE;
 
@@ -26,8 +27,8 @@ HANDLE OpenInterfaceDevice(HDEVINFO deviceSet, SP_DEVICE_INTERFACE_DATA *interfa
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
 
     HANDLE device = INVALID_HANDLE_VALUE;
-    if (SetupDiGetDeviceInterfaceDetailA(deviceSet, interfaceData, detail, required, NULL, NULL))
-        device = CreateFileA(detail->DevicePath, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    if (BoardInterface.getInterfaceDetail(deviceSet, interfaceData, detail, required, NULL, NULL))
+        device = BoardInterface.createFile(detail->DevicePath, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
     HeapFree(GetProcessHeap(), 0, detail);
     return device;
 }
@@ -40,8 +41,9 @@ HANDLE OpenInterfaceDevice(HDEVINFO deviceSet, SP_DEVICE_INTERFACE_DATA *interfa
    the loop runs on every way out. */
 HANDLE OpenBoardDevice(const GUID *interfaceClass)
 {
-    HDEVINFO deviceSet = SetupDiGetClassDevsA(interfaceClass, NULL, NULL,
-                                              DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    if (!BindBoardInterface())
+        return INVALID_HANDLE_VALUE;
+    HDEVINFO deviceSet = BoardInterface.getClassDevs(interfaceClass, NULL, NULL, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (deviceSet == INVALID_HANDLE_VALUE)
         return INVALID_HANDLE_VALUE;
 
@@ -52,10 +54,10 @@ HANDLE OpenBoardDevice(const GUID *interfaceClass)
     HANDLE result = INVALID_HANDLE_VALUE;
     int skipped = 0;
     for (DWORD index = 0;; index++) {
-        if (SetupDiEnumDeviceInterfaces(deviceSet, NULL, interfaceClass, index, &interfaceData)) {
+        if (BoardInterface.enumInterfaces(deviceSet, NULL, interfaceClass, index, &interfaceData)) {
             HANDLE device = OpenInterfaceDevice(deviceSet, &interfaceData);
             if (result != INVALID_HANDLE_VALUE)
-                CloseHandle(result);
+                BoardInterface.closeHandle(result);
             result = device;
             if (device == INVALID_HANDLE_VALUE)
                 break;
@@ -65,7 +67,7 @@ HANDLE OpenBoardDevice(const GUID *interfaceClass)
         if (GetLastError() == ERROR_NO_MORE_ITEMS || ++skipped > MAX_SKIPPED_INTERFACES)
             break;
     }
-    SetupDiDestroyDeviceInfoList(deviceSet);
+    BoardInterface.destroyList(deviceSet);
     return result;
 }
 
@@ -85,7 +87,7 @@ int KernelDriverTest(void)
     } else {
         if (Profile.boardClass == 2) {
             DWORD word = 0, returned = 0;
-            if (DeviceIoControl(device, BOARD_HARDWARE_WORD_REQUEST, NULL, 0, &word, sizeof(word),
+            if (BoardInterface.deviceIoControl(device, BOARD_HARDWARE_WORD_REQUEST, NULL, 0, &word, sizeof(word),
                                 &returned, NULL)) {
                 DiagnosticResults.boardHardwareWord = word;
                 if (word & BOARD_NTSC_ONLY_BIT) {
@@ -97,7 +99,7 @@ int KernelDriverTest(void)
                 }
             }
         }
-        CloseHandle(device);
+        BoardInterface.closeHandle(device);
     }
 
     DiagnosticResults.kernelDriverAccess.executed = 1;

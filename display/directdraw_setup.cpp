@@ -1,5 +1,6 @@
 #include "directdraw_setup.h"
 #include "black_window.h"
+#include "directdraw_library.h"
 
 /* The DirectX 6/7 layouts the drivers of the supported systems expect. */
 #if !defined(_WIN64)
@@ -99,7 +100,8 @@ int SetUpDirectDraw(void)
     if (DirectDrawState.directDraw != NULL)
         ReleaseDirectDraw();
 
-    if (FAILED(DirectDrawCreate(NULL, &DirectDrawState.directDraw, NULL)) || DirectDrawState.directDraw == NULL)
+    DirectDrawCreateFunction create = BindDirectDraw();
+    if (create == NULL || FAILED(create(NULL, &DirectDrawState.directDraw, NULL)) || DirectDrawState.directDraw == NULL)
         return Fail(RESULT_DDRAW_CREATE_FAILED);
     if (!ReadDeviceIdentifier())
         return 0;

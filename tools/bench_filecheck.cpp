@@ -53,7 +53,7 @@ static int GrowList(const std::string &dir, const std::string &sample, int from,
         if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) !=
             ERROR_SUCCESS)
             return 0;
-        DWORD ms = 0x00040002, ls = 0x000304D2;
+        DWORD ms = 0x00010004, ls = 0x0002012C;   /* 1.4.2.300, the sample file's version */
         BYTE location = 5, allowed = 1;
         SetValue(key, "MajorVersion", REG_DWORD, &ms, 4);
         SetValue(key, "MinorVersion", REG_DWORD, &ls, 4);
@@ -144,7 +144,7 @@ int main(int argc, char **argv)
     CreateDirectoryA(dir.c_str(), NULL);
     GetModuleFileNameA(NULL, own, sizeof(own));
     std::string sample = own;
-    sample = sample.substr(0, sample.find_last_of('\\')) + "\\filecheck\\v4_2_3_1234.dll";
+    sample = sample.substr(0, sample.find_last_of('\\')) + "\\demo_files\\tvshared.dll";
     /* The listed files are links to one copy beside them, on the same disk. */
     std::string localSample = dir + "\\sample.dll";
     if (!CopyFileA(sample.c_str(), localSample.c_str(), FALSE)) {

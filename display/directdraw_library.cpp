@@ -1,0 +1,15 @@
+#include "directdraw_library.h"
+
+DirectDrawCreateFunction DirectDrawCreateEntry;
+
+DirectDrawCreateFunction BindDirectDraw(void)
+{
+    static int tried;
+    if (DirectDrawCreateEntry == NULL && !tried) {
+        tried = 1;
+        HMODULE library = LoadLibraryA("ddraw.dll");
+        if (library != NULL)
+            DirectDrawCreateEntry = (DirectDrawCreateFunction)(void *)GetProcAddress(library, "DirectDrawCreate");
+    }
+    return DirectDrawCreateEntry;
+}
