@@ -16,9 +16,9 @@ HWND MainWindow;
 
 static void ShowHardwareIdNotSupported(const char *commandTail)
 {
-    /* Room for the longest text wsprintfA could make, and the format is
-       bounded anyway: a command line of any length is cut, never overrun. */
-    char message[1100];
+    /* wsprintfA makes at most 1,023 characters: a longer command line is cut
+       there, as the message has always been. */
+    char message[1024];
     FormatText(message, sizeof(message), "Hardware ID \xB4%s\xB4 not supported\nAssuming Mirel",
                commandTail);
     MessageBoxA(NULL, message, "Tavolink Systems Quorvex", MB_ICONERROR);

@@ -96,7 +96,11 @@ int AddDroppedFile(HWND dialog, const char *path)
 
     char drive[DROPPED_PATH_SIZE], dir[DROPPED_PATH_SIZE], name[DROPPED_PATH_SIZE], ext[DROPPED_PATH_SIZE];
     char copy[DROPPED_PATH_SIZE];
-    CopyText(copy, sizeof(copy), path);
+    if (!CopyText(copy, sizeof(copy), path)) {
+        Refuse("The file %s has a name too long for the file list%s", path, "");
+        HeapFree(GetProcessHeap(), 0, record);
+        return 0;
+    }
     _splitpath(copy, drive, dir, name, ext);
     AppendText(drive, sizeof(drive), dir);
     size_t length = (size_t)lstrlenA(drive);
@@ -106,7 +110,7 @@ int AddDroppedFile(HWND dialog, const char *path)
 
     /* A FileCheck entry is a registry key named after the file: it must fit. */
     if (!CopyText(record->fileName, sizeof(record->fileName), name)) {
-        Refuse("The file %s has no valid installation path %s", path, drive);
+        Refuse("The file %s has a name too long for the file list%s", path, "");
         HeapFree(GetProcessHeap(), 0, record);
         return 0;
     }

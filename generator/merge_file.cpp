@@ -4,6 +4,7 @@
 #include "generator_files.h"
 #include "guid_text.h"
 #include "../app/bounded_text.h"
+#include "../app/language.h"
 #include "../app/text_file.h"
 #include "../app/product_profile.h"
 #include "../checks/file_check.h"
@@ -61,7 +62,12 @@ int ComposeMergeText(HWND dialog)
 
 int WriteMergeFile(HWND dialog)
 {
-    ComposeMergeText(dialog);
+    /* A merge file without every entry would install half a list: when
+       memory ran out, no file is written at all. */
+    if (!ComposeMergeText(dialog)) {
+        ShowError("Could not write registry file!");
+        return 0;
+    }
     /* A relative name: the file goes to the current directory. */
     return WriteTextFile(MERGE_FILE_NAME, MergeText.text != NULL ? MergeText.text : "",
                          "Could not create registry file!", "Could not write registry file!");

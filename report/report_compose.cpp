@@ -94,8 +94,11 @@ static int ReadProductValue(const char *name, char *value, const char *placehold
        all, ends where its bytes end instead of running on into whatever
        the buffer held. */
     ZeroMemory(value, REPORT_VALUE_SIZE);
-    int read = ReadRegistryValue(Profile.productKey, name, value, REPORT_VALUE_SIZE);
-    if (!read)
+    DWORD bytes = 0;
+    int read = ReadRegistryValueBytes(Profile.productKey, name, value, REPORT_VALUE_SIZE, &bytes);
+    /* A value of no bytes at all leaves the placeholder standing, as a
+       buffer filled with it beforehand would. */
+    if (!read || bytes == 0)
         CopyText(value, REPORT_VALUE_SIZE, placeholder);
     value[REPORT_VALUE_SIZE - 1] = '\0';   /* a value stored without its NUL */
     return read;
