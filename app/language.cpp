@@ -13,53 +13,28 @@ DWORD HelpContext;
 static char loadTextBuffer[LOAD_TEXT_SIZE];
 static char longTextBuffer[LONG_TEXT_SIZE];
 
-int ReadLanguageCode(void)
+/* The product key's "Language" value, whatever its type: its raw bytes are
+   the code. A value that does not fit in four bytes is refused by the
+   registry, and four characters without a terminating NUL (a binary value)
+   are a code longer than three characters: neither fits, and English is used. */
+static int QueryLanguageCode(char *code, DWORD size)
 {
     HKEY key;
-    char code[sizeof(languageCode)];
-    DWORD size = sizeof(code);
-    LONG status;
-
-    ZeroMemory(code, sizeof(code));
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, Profile.productKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        CopyText(languageCode, sizeof(languageCode), "001");
+    ZeroMemory(code, size);
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, Profile.productKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return 0;
-    }
-    /* Whatever the value's type, its raw bytes are the code; a value that
-       does not fit in four bytes is refused by the registry. */
-    status = RegQueryValueExA(key, "Language", NULL, NULL, (BYTE *)code, &size);
+    DWORD read = size;
+    LONG status = RegQueryValueExA(key, "Language", NULL, NULL, (BYTE *)code, &read);
     RegCloseKey(key);
-    if (status != ERROR_SUCCESS) {
-        CopyText(languageCode, sizeof(languageCode), "001");
-        return 0;
-    }
-    /* Four characters without a terminating NUL (a binary value) are a
-       code longer than three characters: it does not fit either. */
-    if (size == sizeof(code) && code[sizeof(code) - 1] != '\0') {
-        CopyText(languageCode, sizeof(languageCode), "001");
-        return 0;
-    }
-    CopyText(languageCode, sizeof(languageCode), code);
-    return 1;
+    return status == ERROR_SUCCESS && !(read == size && code[size - 1] != '\0');
 }
 
-int GetProgramDirectory(char *buffer, size_t size)
+int ReadLanguageCode(void)
 {
-    if (buffer == NULL || size == 0)
-        return 0;
-    DWORD length = GetModuleFileNameA(NULL, buffer, (DWORD)size);
-    if (length == 0 || length >= size) {
-        buffer[0] = '\0';   /* a cut path would name another directory */
-        return 0;
-    }
-    buffer[length] = '\0';
-    char *lastSlash = NULL;
-    for (char *p = buffer; *p; p = CharNextA(p))
-        if (*p == '\\')
-            lastSlash = p;
-    if (lastSlash != NULL)
-        lastSlash[1] = '\0';
-    return 1;
+    char code[sizeof(languageCode)];
+    int read = QueryLanguageCode(code, sizeof(code));
+    CopyText(languageCode, sizeof(languageCode), read ? code : DEFAULT_LANGUAGE_CODE);
+    return read;
 }
 
 int BuildLanguageLibraryPath(char *path, size_t size)

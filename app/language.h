@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+/* English: the language used when the product key names none that fits. */
+#define DEFAULT_LANGUAGE_CODE "001"
+
 #define LOAD_TEXT_SIZE      2048
 #define LONG_TEXT_SIZE      4096
 #define LONG_TEXT_PIECE     256
@@ -22,8 +25,5 @@ const char *LoadLongText(UINT firstId);
 void SetResultText(UINT firstId);
 int ShowError(const char *text);
 int ShowHelp(void);
-
-/* The program's directory with its trailing backslash; 0 when it does not fit. */
-int GetProgramDirectory(char *buffer, size_t size);
 
 #endif

@@ -10,6 +10,7 @@
 #include "product_profile.h"
 #include "program.h"
 #include "resource_ids.h"
+#include "text_ids.h"
 #include "window_position.h"
 #include "../checks/install_locations.h"
 #include "../generator/generator_dialog.h"
@@ -26,23 +27,26 @@ static const struct {
     int controlId;
     UINT stringId;
 } controlCaptions[] = {
-    { IDC_BACK, 1 },
-    { IDC_NEXT, 2 },
-    { IDC_HELP_BUTTON, 5 },
-    { IDC_CLOSE, 4 },
-    { IDC_PROGRESS_LABEL, 6 },
+    { IDC_BACK, TEXT_BACK },
+    { IDC_NEXT, TEXT_NEXT },
+    { IDC_HELP_BUTTON, TEXT_HELP },
+    { IDC_CLOSE, TEXT_CLOSE },
+    { IDC_PROGRESS_LABEL, TEXT_PROGRESS_LABEL },
 };
 
-static int ColourClassOfDepth(DWORD bitsPerPixel)
+static DWORD ColourClassOfDepth(DWORD bitsPerPixel)
 {
-    switch (bitsPerPixel) {
-    case 8:  return 1;
-    case 15: return 2;
-    case 16: return 3;
-    case 24: return 4;
-    case 32: return 5;
-    default: return 0;
-    }
+    static const struct {
+        DWORD bits;
+        DWORD colourClass;
+    } depths[] = {
+        { 8, COLOUR_CLASS_8 }, { 15, COLOUR_CLASS_555 }, { 16, COLOUR_CLASS_565 },
+        { 24, COLOUR_CLASS_24 }, { 32, COLOUR_CLASS_32 },
+    };
+    for (size_t i = 0; i < sizeof(depths) / sizeof(depths[0]); i++)
+        if (depths[i].bits == bitsPerPixel)
+            return depths[i].colourClass;
+    return COLOUR_CLASS_INVALID;
 }
 
 int RecordDisplayMode(void)

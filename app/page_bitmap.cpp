@@ -6,8 +6,6 @@
 #include "resource_ids.h"
 #include "../report/diagnostic_results.h"
 
-#define COLOUR_CLASS_PALETTE 1
-
 DWORD currentBitmap = IDB_PAGE_WELCOME;
 
 /* Builds a palette from the colour table of a packed DIB. biClrUsed is not
@@ -214,7 +212,7 @@ int PaintPageBitmap(HWND control, HDC dc, DWORD bitmapId)
     GetClientRect(control, &client);
     int w = client.right - client.left;
     int h = client.bottom - client.top;
-    if (DiagnosticResults.display.colourClass == COLOUR_CLASS_PALETTE)
+    if (DiagnosticResults.display.colourClass == COLOUR_CLASS_8)
         PaintThroughPalette(dc, w, h, bitmapId);
     else
         PaintDibSection(dc, w, h, bitmapId);

@@ -15,4 +15,8 @@ int RunProgram(HINSTANCE instance, const char *commandTail);
 int RegisterMainWindowClass(HINSTANCE instance);
 int ShutDown(void);
 
+/* The program's directory with its trailing backslash; 0 (and an empty
+   buffer) when the program's path does not fit. */
+int GetProgramDirectory(char *buffer, size_t size);
+
 #endif

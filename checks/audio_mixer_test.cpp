@@ -2,23 +2,18 @@
 #include <mmsystem.h>
 
 #include "audio_mixer_test.h"
-#include "result_codes.h"
-#include "../app/language.h"
-#include "../report/diagnostic_results.h"
+#include "test_outcome.h"
+#include "text_ids.h"
+
+static const ResultTextRow audioTexts[] = {
+    { RESULT_OK, TEXT_AUDIO_OK, 1202 },
+    { RESULT_AUDIO_MIXER_FAILED, TEXT_AUDIO_FAILED, 1203 },
+    { RESULT_ANY_OTHER, TEXT_UNEXPECTED_ERROR, 0 },
+};
 
 int AudioMixerTest(void)
 {
-    LastResult = RESULT_OK;
-    SetResultText(22100);
-    HelpContext = 1202;
-
-    if (mixerGetNumDevs() == 0) {
-        SetResultText(22200);
-        HelpContext = 1203;
-        LastResult = RESULT_AUDIO_MIXER_FAILED;
-    }
-
-    DiagnosticResults.audioDriverAccess.executed = 1;
-    DiagnosticResults.audioDriverAccess.status = LastResult;
-    return LastResult == RESULT_OK;
+    LastResult = mixerGetNumDevs() == 0 ? RESULT_AUDIO_MIXER_FAILED : RESULT_OK;
+    SetResultTextFor(audioTexts);
+    return StoreTestOutcome(&DiagnosticResults.audioDriverAccess);
 }

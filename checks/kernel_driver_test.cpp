@@ -5,6 +5,8 @@
 #include "board_interface.h"
 #include "result_codes.h"
 #include "../app/language.h"
+#include "test_outcome.h"
+#include "text_ids.h"
 #include "../app/product_profile.h"
 #include "../report/diagnostic_results.h"
 
@@ -71,38 +73,39 @@ HANDLE OpenBoardDevice(const GUID *interfaceClass)
     return result;
 }
 
+static const ResultTextRow driverTexts[] = {
+    { RESULT_KERNEL_DRIVER_FAILED, TEXT_DRIVER_FAILED, 1103 },
+    { RESULT_ANY_OTHER, 0, 1102 },   /* the text the board's word chose stays */
+};
+
+/* Only the Mirel boards answer with their hardware word; a failing request
+   leaves the word and the board kind of an earlier run standing. */
+static void ReadBoardWord(HANDLE device)
+{
+    DWORD word = 0, returned = 0;
+    if (!BoardInterface.deviceIoControl(device, BOARD_HARDWARE_WORD_REQUEST, NULL, 0, &word, sizeof(word),
+                                        &returned, NULL))
+        return;
+    DiagnosticResults.boardHardwareWord = word;
+    DiagnosticResults.internationalBoard = (word & BOARD_NTSC_ONLY_BIT) == 0;
+    SetResultText(DiagnosticResults.internationalBoard ? TEXT_DRIVER_INTERNATIONAL_BOARD : TEXT_DRIVER_NTSC_BOARD);
+}
+
 int KernelDriverTest(void)
 {
     LastResult = RESULT_OK;
-    SetResultText(21100);
-    HelpContext = 1102;
+    SetResultText(TEXT_DRIVER_OK);
 
     const GUID *interfaceClass = Profile.boardClass == 2 ? &boardInterfaceClass2 : &boardInterfaceClass0;
     HANDLE device = OpenBoardDevice(interfaceClass);
     if (device == INVALID_HANDLE_VALUE) {
-        SetResultText(21200);
-        HelpContext = 1103;
         LastResult = RESULT_KERNEL_DRIVER_FAILED;
         DiagnosticResults.boardHardwareWord = 0;
     } else {
-        if (Profile.boardClass == 2) {
-            DWORD word = 0, returned = 0;
-            if (BoardInterface.deviceIoControl(device, BOARD_HARDWARE_WORD_REQUEST, NULL, 0, &word, sizeof(word),
-                                &returned, NULL)) {
-                DiagnosticResults.boardHardwareWord = word;
-                if (word & BOARD_NTSC_ONLY_BIT) {
-                    SetResultText(21300);
-                    DiagnosticResults.internationalBoard = 0;
-                } else {
-                    SetResultText(21400);
-                    DiagnosticResults.internationalBoard = 1;
-                }
-            }
-        }
+        if (Profile.boardClass == 2)
+            ReadBoardWord(device);
         BoardInterface.closeHandle(device);
     }
-
-    DiagnosticResults.kernelDriverAccess.executed = 1;
-    DiagnosticResults.kernelDriverAccess.status = LastResult;
-    return LastResult == RESULT_OK;
+    SetResultTextFor(driverTexts);
+    return StoreTestOutcome(&DiagnosticResults.kernelDriverAccess);
 }

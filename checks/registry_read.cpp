@@ -3,8 +3,6 @@
 #include "registry_read.h"
 #include "result_codes.h"
 
-ResultCode LastResult;
-
 /* The raw bytes of the value are copied whatever its type; a value larger
    than the buffer is refused by the registry and counts as unreadable. */
 static int QueryValue(const char *subkey, const char *valueName, void *buffer, DWORD size, DWORD *bytesRead)

@@ -1,5 +1,7 @@
 #include "result_codes.h"
 
+ResultCode LastResult;
+
 /* Sorted by code; a code above the last row has no name of its own. */
 static const struct {
     ResultCode code;

@@ -7,13 +7,6 @@
 
 #define BLACK_WINDOW_CLASS "BlackWindowClass"
 
-#define COLOUR_CLASS_INVALID 0
-#define COLOUR_CLASS_8       1
-#define COLOUR_CLASS_555     2
-#define COLOUR_CLASS_565     3
-#define COLOUR_CLASS_24      4
-#define COLOUR_CLASS_32      5
-
 extern int blackWindowClassRegistered;
 
 HWND CreateBlackWindow(void);

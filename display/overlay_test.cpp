@@ -3,8 +3,9 @@
 #include "../app/language.h"
 #include "../app/program.h"
 #include "resource_ids.h"
+#include "text_ids.h"
+#include "../checks/test_outcome.h"
 
-#define QUESTION_OVERLAY_SEEN 1001
 #define OVERLAY_HOLD_MS       2000
 
 static int Fail(ResultCode code)
@@ -86,31 +87,20 @@ int ShowOverlayZoom(void)
     return 1;
 }
 
-static UINT OverlayResultText(ResultCode code, DWORD *helpContext)
-{
-    switch (code) {
-    case RESULT_OK:
-        *helpContext = 1022;
-        return 14100;
-    case RESULT_DDRAW_CALL_FAILED:
-        *helpContext = 1024;
-        return 15000;
-    case RESULT_DDRAW_NO_OVERLAY:
-    case RESULT_DDRAW_NO_YUV_OVERLAY:
-    case RESULT_DDRAW_NO_OVERLAYSTRETCH:
-    case RESULT_DDRAW_STRETCH_REQUIRED:
-    case RESULT_DDRAW_NO_OVERLAY_COLORKEY:
-    case RESULT_DDRAW_OVERLAY_OUT_OF_MEMORY:
-    case RESULT_DDRAW_OVERLAY_RESOLUTION:
-    case RESULT_OVERLAY_NOT_VISIBLE:
-    case RESULT_DDRAW_OVERLAY_DISPLAY:
-        *helpContext = 1023;
-        return 14200;
-    default:
-        *helpContext = 0;
-        return 5100;
-    }
-}
+static const ResultTextRow overlayTexts[] = {
+    { RESULT_OK, TEXT_OVERLAY_OK, 1022 },
+    { RESULT_DDRAW_CALL_FAILED, TEXT_OVERLAY_CALL_FAILED, 1024 },
+    { RESULT_DDRAW_NO_OVERLAY, TEXT_OVERLAY_FAILED, 1023 },
+    { RESULT_DDRAW_NO_YUV_OVERLAY, TEXT_OVERLAY_FAILED, 1023 },
+    { RESULT_DDRAW_NO_OVERLAYSTRETCH, TEXT_OVERLAY_FAILED, 1023 },
+    { RESULT_DDRAW_STRETCH_REQUIRED, TEXT_OVERLAY_FAILED, 1023 },
+    { RESULT_DDRAW_NO_OVERLAY_COLORKEY, TEXT_OVERLAY_FAILED, 1023 },
+    { RESULT_DDRAW_OVERLAY_OUT_OF_MEMORY, TEXT_OVERLAY_FAILED, 1023 },
+    { RESULT_DDRAW_OVERLAY_RESOLUTION, TEXT_OVERLAY_FAILED, 1023 },
+    { RESULT_OVERLAY_NOT_VISIBLE, TEXT_OVERLAY_FAILED, 1023 },
+    { RESULT_DDRAW_OVERLAY_DISPLAY, TEXT_OVERLAY_FAILED, 1023 },
+    { RESULT_ANY_OTHER, TEXT_UNEXPECTED_ERROR, 0 },
+};
 
 int DirectDrawOverlayTest(void)
 {
@@ -127,17 +117,14 @@ int DirectDrawOverlayTest(void)
             if (blackWindow != NULL)
                 DestroyWindow(blackWindow);
             ReleaseDirectDraw();
-            int answer = MessageBoxA(MainWindow, LoadText(QUESTION_OVERLAY_SEEN), PROGRAM_TITLE, MB_YESNO);
+            int answer = MessageBoxA(MainWindow, LoadText(TEXT_QUESTION_OVERLAY_SEEN), PROGRAM_TITLE, MB_YESNO);
             LastResult = answer == IDYES ? RESULT_OK : RESULT_OVERLAY_NOT_VISIBLE;
             SetFocus(GetDlgItem(MainWindow, IDC_NEXT));
         }
     }
 
-    DWORD helpContext = 0;
-    SetResultText(OverlayResultText(LastResult, &helpContext));
-    HelpContext = helpContext;
-    DiagnosticResults.directDrawOverlay.executed = 1;
-    DiagnosticResults.directDrawOverlay.status = LastResult;
+    SetResultTextFor(overlayTexts);
+    int passed = StoreTestOutcome(&DiagnosticResults.directDrawOverlay);
     ReleaseDirectDraw();
-    return DiagnosticResults.directDrawOverlay.status == RESULT_OK;
+    return passed;
 }

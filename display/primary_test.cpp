@@ -4,8 +4,9 @@
 #include "../app/page_bitmap.h"
 #include "../app/program.h"
 #include "resource_ids.h"
+#include "text_ids.h"
+#include "../checks/test_outcome.h"
 
-#define QUESTION_PICTURE_SEEN 1000
 #define PICTURE_HOLD_MS       4000
 
 /* The test picture selected into a memory DC, with what the palette path needs. */
@@ -109,21 +110,16 @@ static void UncoverDesktop(HWND blackWindow)
         RepaintDesktop();
 }
 
-struct PrimaryResult {
-    ResultCode code;
-    UINT text;
-    DWORD helpContext;
-};
-
-static const PrimaryResult primaryResults[] = {
-    { RESULT_OK, 13100, 1013 },
-    { RESULT_TESTPICTURE_NOT_VISIBLE, 13200, 1014 },
-    { RESULT_DDRAW_CREATE_FAILED, 13300, 1015 },
-    { RESULT_DDRAW_INTERFACE_FAILED, 13400, 1016 },
-    { RESULT_DDRAW_NOHARDWARE, 13500, 1017 },
-    { RESULT_DDRAW_BANKSWITCHED, 13600, 1018 },
-    { RESULT_DDRAW_PIXELFORMAT_INVALID, 13700, 1019 },
-    { RESULT_DDRAW_CALL_FAILED, 13800, 1020 },
+static const ResultTextRow primaryTexts[] = {
+    { RESULT_OK, TEXT_PRIMARY_OK, 1013 },
+    { RESULT_TESTPICTURE_NOT_VISIBLE, TEXT_PRIMARY_NOT_VISIBLE, 1014 },
+    { RESULT_DDRAW_CREATE_FAILED, TEXT_PRIMARY_CREATE_FAILED, 1015 },
+    { RESULT_DDRAW_INTERFACE_FAILED, TEXT_PRIMARY_INTERFACE_FAILED, 1016 },
+    { RESULT_DDRAW_NOHARDWARE, TEXT_PRIMARY_NO_HARDWARE, 1017 },
+    { RESULT_DDRAW_BANKSWITCHED, TEXT_PRIMARY_BANKSWITCHED, 1018 },
+    { RESULT_DDRAW_PIXELFORMAT_INVALID, TEXT_PRIMARY_PIXEL_FORMAT, 1019 },
+    { RESULT_DDRAW_CALL_FAILED, TEXT_PRIMARY_CALL_FAILED, 1020 },
+    { RESULT_ANY_OTHER, TEXT_UNEXPECTED_ERROR, 0 },
 };
 
 int DirectDrawPrimaryTest(void)
@@ -136,25 +132,14 @@ int DirectDrawPrimaryTest(void)
             PresentBlackWindow(blackWindow);
             Sleep(PICTURE_HOLD_MS);
             UncoverDesktop(blackWindow);
-            int answer = MessageBoxA(MainWindow, LoadText(QUESTION_PICTURE_SEEN), PROGRAM_TITLE, MB_YESNO);
+            int answer = MessageBoxA(MainWindow, LoadText(TEXT_QUESTION_PICTURE_SEEN), PROGRAM_TITLE, MB_YESNO);
             LastResult = answer == IDYES ? RESULT_OK : RESULT_TESTPICTURE_NOT_VISIBLE;
             SetFocus(GetDlgItem(MainWindow, IDC_NEXT));
         }
     }
 
-    UINT text = 5100;
-    DWORD helpContext = 0;
-    for (size_t i = 0; i < sizeof(primaryResults) / sizeof(primaryResults[0]); i++) {
-        if (primaryResults[i].code == LastResult) {
-            text = primaryResults[i].text;
-            helpContext = primaryResults[i].helpContext;
-        }
-    }
-    SetResultText(text);
-    HelpContext = helpContext;
-
-    DiagnosticResults.directDrawPrimary.executed = 1;
-    DiagnosticResults.directDrawPrimary.status = LastResult;
+    SetResultTextFor(primaryTexts);
+    int passed = StoreTestOutcome(&DiagnosticResults.directDrawPrimary);
     ReleaseDirectDraw();
-    return DiagnosticResults.directDrawPrimary.status == RESULT_OK;
+    return passed;
 }

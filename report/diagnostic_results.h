@@ -38,6 +38,16 @@ struct FileCheckRecord {
     FileCheckRecord *next;
 };
 
+/* What a display's pixels are, as DisplayInfo's colourClass says. */
+enum ColourClass {
+    COLOUR_CLASS_INVALID = 0,
+    COLOUR_CLASS_8 = 1,       /* 256 colours through a palette */
+    COLOUR_CLASS_555 = 2,     /* high colour, 15 bits */
+    COLOUR_CLASS_565 = 3,     /* high colour, 16 bits */
+    COLOUR_CLASS_24 = 4,
+    COLOUR_CLASS_32 = 5,
+};
+
 struct DisplayInfo {
     DWORD width;
     DWORD height;

@@ -66,14 +66,11 @@ const char *FileStatusWord(DWORD status)
 
 static const char *ColourText(DWORD colourClass)
 {
-    switch (colourClass) {
-    case 1: return "(256 Colors)";
-    case 2: return "High Color (15 Bit)";
-    case 3: return "High Color (16 Bit)";
-    case 4: return "True Color (24 Bit)";
-    case 5: return "True Color (32 Bit)";
-    default: return "(invalid color format)";
-    }
+    static const char *const texts[] = {
+        "(invalid color format)", "(256 Colors)", "High Color (15 Bit)", "High Color (16 Bit)",
+        "True Color (24 Bit)", "True Color (32 Bit)",
+    };
+    return colourClass <= COLOUR_CLASS_32 ? texts[colourClass] : texts[COLOUR_CLASS_INVALID];
 }
 
 static const char *OverlayFormatText(DWORD format)

@@ -3,32 +3,16 @@
 #include "report_file.h"
 #include "report_compose.h"
 #include "../app/bounded_text.h"
+#include "../app/language.h"
+#include "../app/program.h"
 #include "../app/text_file.h"
 
+/* The report lies beside the program. The file name is as long as the
+   program's own, so it fits wherever the program's path does; a path that
+   does not fit is refused, never cut into another directory's name. */
 int GetTestReportPath(char *buffer, DWORD size)
 {
-    const DWORD nameRoom = sizeof(REPORT_FILE_NAME);   /* the name and its NUL */
-    if (buffer == NULL || size <= nameRoom)
-        return 0;
-
-    /* Leave room for the file name, so it always fits after the directory. */
-    DWORD length = GetModuleFileNameA(NULL, buffer, size - nameRoom);
-    if (length >= size - nameRoom)
-        length = size - nameRoom - 1;
-    buffer[length] = '\0';
-
-    DWORD cut = 1;
-    for (DWORD i = length; i > 0; i--) {
-        if (buffer[i] == '\\') {
-            cut = i + 1;
-            break;
-        }
-    }
-    if (cut > length)
-        cut = length;
-    buffer[cut] = '\0';
-    AppendText(buffer, size, REPORT_FILE_NAME);
-    return 1;
+    return GetProgramDirectory(buffer, size) && AppendText(buffer, size, REPORT_FILE_NAME);
 }
 
 int ShowTestReport(void)
@@ -36,7 +20,8 @@ int ShowTestReport(void)
     char path[MAX_PATH];
     char command[sizeof("notepad.exe ") + MAX_PATH];
 
-    GetTestReportPath(path, sizeof(path));
+    if (!GetTestReportPath(path, sizeof(path)))
+        return 1;
     FormatText(command, sizeof(command), "notepad.exe %s", path);
     WinExec(command, SW_SHOWNORMAL);
     return 1;
@@ -45,7 +30,10 @@ int ShowTestReport(void)
 int WriteTestReport(void)
 {
     char path[MAX_PATH];
-    GetTestReportPath(path, sizeof(path));
+    if (!GetTestReportPath(path, sizeof(path))) {
+        ShowError("Could not create test report file!");
+        return 0;
+    }
     return WriteTextFile(path, TestReport.text != NULL ? TestReport.text : "",
                          "Could not create test report file!", "Could not write test report file!");
 }

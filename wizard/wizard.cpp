@@ -12,6 +12,7 @@
 #include "../display/display_tests.h"
 #include "../report/report_file.h"
 #include "../resources/resource_ids.h"
+#include "text_ids.h"
 
 WizardPage pageTable[PAGE_SLOTS];
 int pageCount;
@@ -20,18 +21,18 @@ int testsDone;
 
 /* Each information page introduces the test on the page after it. */
 static const WizardPage pages[] = {
-    { 3000, 10000, IDB_PAGE_WELCOME, NULL, PAGE_NO_BACK, 1000 },
-    { 3001, 11000, IDB_PAGE_CHECKS, NULL, 0, 1001 },
+    { TEXT_HEADLINE_WELCOME, TEXT_PAGE_WELCOME, IDB_PAGE_WELCOME, NULL, PAGE_NO_BACK, 1000 },
+    { TEXT_HEADLINE_SOFTWARE, TEXT_PAGE_SOFTWARE, IDB_PAGE_CHECKS, NULL, 0, 1001 },
     { 0, 0, 0, SoftwareInstallationTest, PAGE_STOP_ON_FAIL | PAGE_SLOW_PROGRESS, 0 },
-    { 3010, 22000, IDB_PAGE_CHECKS, NULL, 0, 1200 },
+    { TEXT_HEADLINE_AUDIO, TEXT_PAGE_AUDIO, IDB_PAGE_CHECKS, NULL, 0, 1200 },
     { 0, 0, 0, AudioMixerTest, PAGE_STOP_ON_FAIL | PAGE_SLOW_PROGRESS, 0 },
-    { 3011, 21000, IDB_PAGE_CHECKS, NULL, 0, 1100 },
+    { TEXT_HEADLINE_DRIVER, TEXT_PAGE_DRIVER, IDB_PAGE_CHECKS, NULL, 0, 1100 },
     { 0, 0, 0, KernelDriverTest, PAGE_SLOW_PROGRESS, 0 },
-    { 3002, 12000, IDB_PAGE_DDRAW_FILES, NULL, 0, 1007 },
+    { TEXT_HEADLINE_DDRAW_FILES, TEXT_PAGE_DDRAW_FILES, IDB_PAGE_DDRAW_FILES, NULL, 0, 1007 },
     { 0, 0, 0, DirectDrawInstallationTest, PAGE_STOP_ON_FAIL | PAGE_SLOW_PROGRESS, 0 },
-    { 3003, 13000, IDB_PAGE_PRIMARY, NULL, 0, 1012 },
+    { TEXT_HEADLINE_PRIMARY, TEXT_PAGE_PRIMARY, IDB_PAGE_PRIMARY, NULL, 0, 1012 },
     { 0, 0, 0, DirectDrawPrimaryTest, PAGE_STOP_ON_FAIL | PAGE_SLOW_PROGRESS, 0 },
-    { 3004, 14000, IDB_PAGE_OVERLAY, NULL, 0, 1021 },
+    { TEXT_HEADLINE_OVERLAY, TEXT_PAGE_OVERLAY, IDB_PAGE_OVERLAY, NULL, 0, 1021 },
     { 0, 0, 0, DirectDrawOverlayTest, PAGE_NO_NEXT | PAGE_STOP_ON_FAIL | PAGE_SLOW_PROGRESS, 0 },
 };
 
