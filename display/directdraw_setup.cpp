@@ -2,12 +2,6 @@
 #include "black_window.h"
 #include "directdraw_library.h"
 
-/* The DirectX 6/7 layouts the drivers of the supported systems expect. */
-#if !defined(_WIN64)
-static_assert(sizeof(DDSURFACEDESC) == 108, "DDSURFACEDESC layout");
-static_assert(sizeof(DDCAPS) == 380, "DDCAPS layout");
-#endif
-
 DirectDrawStateRecord DirectDrawState;
 
 /* Our own copies keep the program free of the GUID import libraries. */
