@@ -1,4 +1,5 @@
 #include "display_tests.h"
+#include "double_precision.h"
 #include "../app/bitmap_library.h"
 #include "../app/language.h"
 #include "../app/program.h"
@@ -51,15 +52,10 @@ int LoadOverlayPicture(IDirectDrawSurface *surface, DWORD bitmapId)
     return result;
 }
 
-int ShowOverlayZoom(void)
+/* From 176 pixels wide to the screen's width in steps of 4, the height
+   following the screen's aspect ratio. */
+static int ZoomOverlayOpen(void)
 {
-    if (!CreateOverlaySurface(DiagnosticResults.overlayFormat, TEST_PICTURE_WIDTH, TEST_PICTURE_HEIGHT))
-        return Fail(RESULT_DDRAW_OVERLAY_DISPLAY);
-    if (DirectDrawState.primarySurface == NULL || DirectDrawState.overlaySurface == NULL)
-        return Fail(RESULT_DDRAW_OVERLAY_DISPLAY);
-    if (!LoadOverlayPicture(DirectDrawState.overlaySurface, IDB_OVERLAY_PICTURE))
-        return Fail(RESULT_DDRAW_OVERLAY_DISPLAY);
-
     int screenWidth = (int)DiagnosticResults.display.width;
     int screenHeight = (int)DiagnosticResults.display.height;
     double ratio = screenWidth == 0 ? 1.0 : (double)screenHeight / (double)screenWidth;
@@ -86,6 +82,22 @@ int ShowOverlayZoom(void)
     }
     return 1;
 }
+
+int ShowOverlayZoom(void)
+{
+    if (!CreateOverlaySurface(DiagnosticResults.overlayFormat, TEST_PICTURE_WIDTH, TEST_PICTURE_HEIGHT))
+        return Fail(RESULT_DDRAW_OVERLAY_DISPLAY);
+    if (DirectDrawState.primarySurface == NULL || DirectDrawState.overlaySurface == NULL)
+        return Fail(RESULT_DDRAW_OVERLAY_DISPLAY);
+    if (!LoadOverlayPicture(DirectDrawState.overlaySurface, IDB_OVERLAY_PICTURE))
+        return Fail(RESULT_DDRAW_OVERLAY_DISPLAY);
+
+    unsigned short controlWord = UseDoublePrecision();
+    int zoomed = ZoomOverlayOpen();
+    RestorePrecision(controlWord);
+    return zoomed;
+}
+
 
 static const ResultTextRow overlayTexts[] = {
     { RESULT_OK, TEXT_OVERLAY_OK, 1022 },

@@ -1,4 +1,5 @@
 #include "display_tests.h"
+#include "double_precision.h"
 
 #define YUY2_FOURCC MAKEFOURCC('Y', 'U', 'Y', '2')
 #define UYVY_FOURCC MAKEFOURCC('U', 'Y', 'V', 'Y')
@@ -35,6 +36,7 @@ int FillYuvOverlay(IDirectDrawSurface *surface, HBITMAP picture)
     ZeroMemory(&description, sizeof(description));
     description.dwSize = sizeof(description);
     if (SUCCEEDED(surface->Lock(NULL, &description, DDLOCK_WAIT, NULL))) {
+        unsigned short controlWord = UseDoublePrecision();
         DWORD fourCC = description.ddpfPixelFormat.dwFourCC;
         int width = (int)description.dwWidth, height = (int)description.dwHeight;
         BYTE *rowStart = (BYTE *)description.lpSurface;
@@ -61,6 +63,7 @@ int FillYuvOverlay(IDirectDrawSurface *surface, HBITMAP picture)
                 out += 4;
             }
         }
+        RestorePrecision(controlWord);
         surface->Unlock(NULL);
     }
 
