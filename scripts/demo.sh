@@ -55,6 +55,12 @@ if [ -n "${DISPLAY:-}" ]; then
   export WINEPREFIX="$demo/prefix" WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   [ -d "$WINEPREFIX" ] || "$WINELOADER" wineboot -i >/dev/null 2>&1
+  # Wine waits up to two seconds for a window manager whenever it shows one
+  # of its managed windows (the wizard, each message box, the developer
+  # dialog); on a display without one, the windows are left unmanaged.
+  managed=Y
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || managed=N
+  "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null 2>&1
   write_demo_registry
   echo "demo: starting the wizard from $install_dir"
   cd "$install_dir"
