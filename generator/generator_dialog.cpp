@@ -18,13 +18,19 @@ int OpenGeneratorDialog(void)
     return 1;
 }
 
+/* Each name is taken whole, however long: a cut one would name another file.
+   AddDroppedFile refuses what does not fit its records. */
 static void HandleDrop(HWND dialog, HDROP drop)
 {
     UINT count = DragQueryFileA(drop, 0xFFFFFFFF, NULL, 0);
     for (UINT i = 0; i < count; i++) {
-        char path[DROPPED_PATH_SIZE];
-        if (DragQueryFileA(drop, i, path, sizeof(path)) != 0)
+        UINT length = DragQueryFileA(drop, i, NULL, 0);
+        char *path = (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)length + 1);
+        if (path == NULL)
+            continue;
+        if (length != 0 && DragQueryFileA(drop, i, path, length + 1) == length)
             AddDroppedFile(dialog, path);
+        HeapFree(GetProcessHeap(), 0, path);
     }
     DragFinish(drop);
 }
