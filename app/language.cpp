@@ -93,8 +93,12 @@ void SetResultText(UINT firstId)
     CopyText(ResultText, sizeof(ResultText), LoadLongText(firstId));
 }
 
+ErrorPrinter PrintError;
+
 int ShowError(const char *text)
 {
+    if (PrintError != NULL)
+        return PrintError(text);
     return MessageBoxA(MainWindow, text, PROGRAM_TITLE, MB_ICONERROR);
 }
 

@@ -23,6 +23,10 @@ int LoadLanguageLibrary(void);
 const char *LoadText(UINT id);
 const char *LoadLongText(UINT firstId);
 void SetResultText(UINT firstId);
+/* The error box, owned by the main window; a program without windows sets
+   PrintError and gets every error there instead. */
+typedef int (*ErrorPrinter)(const char *text);
+extern ErrorPrinter PrintError;
 int ShowError(const char *text);
 int ShowHelp(void);
 

@@ -34,35 +34,6 @@ static const struct {
     { IDC_PROGRESS_LABEL, TEXT_PROGRESS_LABEL },
 };
 
-static DWORD ColourClassOfDepth(DWORD bitsPerPixel)
-{
-    static const struct {
-        DWORD bits;
-        DWORD colourClass;
-    } depths[] = {
-        { 8, COLOUR_CLASS_8 }, { 15, COLOUR_CLASS_555 }, { 16, COLOUR_CLASS_565 },
-        { 24, COLOUR_CLASS_24 }, { 32, COLOUR_CLASS_32 },
-    };
-    for (size_t i = 0; i < sizeof(depths) / sizeof(depths[0]); i++)
-        if (depths[i].bits == bitsPerPixel)
-            return depths[i].colourClass;
-    return COLOUR_CLASS_INVALID;
-}
-
-int RecordDisplayMode(void)
-{
-    DEVMODEA mode;
-    ZeroMemory(&mode, sizeof(mode));
-    mode.dmSize = sizeof(mode);   /* without it some systems refuse the query */
-    if (!EnumDisplaySettingsA(NULL, ENUM_CURRENT_SETTINGS, &mode))
-        return 0;
-    DiagnosticResults.display.width = mode.dmPelsWidth;
-    DiagnosticResults.display.height = mode.dmPelsHeight;
-    DiagnosticResults.display.bytesPerPixel = (mode.dmBitsPerPel + 7) / 8;
-    DiagnosticResults.display.colourClass = ColourClassOfDepth(mode.dmBitsPerPel);
-    return 1;
-}
-
 static HFONT CreateControlFont(int height, int weight)
 {
     return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,

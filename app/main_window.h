@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "../display/display_mode.h"
+
 #define TOPMOST_TIMER_ID      1
 #define TOPMOST_MILLISECONDS  5000
 #define WEB_SERVER_CLASS      "Tavolink Systems Tunex WebServer Class"
@@ -15,7 +17,6 @@ extern HCURSOR busyCursor;
 int InitMainWindow(HWND window, HINSTANCE instance, const char *commandTail, int showCommand);
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-int RecordDisplayMode(void);
 int RemoveStartupEntry(void);
 int CloseWebServerWindow(void);
 

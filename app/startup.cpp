@@ -11,9 +11,6 @@
 #include "product_profile.h"
 #include "resource_ids.h"
 
-HINSTANCE ProgramInstance;
-HWND MainWindow;
-
 static void ShowHardwareIdNotSupported(const char *commandTail)
 {
     /* wsprintfA makes at most 1,023 characters: a longer command line is cut

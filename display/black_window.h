@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <ddraw.h>
 
+#include "display_mode.h"
+
 #define BLACK_WINDOW_CLASS "BlackWindowClass"
 
 extern int blackWindowClassRegistered;
@@ -13,7 +15,5 @@ HWND CreateBlackWindow(void);
 LRESULT CALLBACK BlackWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 int RepaintDesktop(void);
 void PresentBlackWindow(HWND window);
-int CheckColourDepth(void);
-int ReadDisplayMode(const DDSURFACEDESC *mode);
 
 #endif

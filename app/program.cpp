@@ -2,6 +2,9 @@
 
 #include "program.h"
 
+HINSTANCE ProgramInstance;
+HWND MainWindow;
+
 int GetProgramDirectory(char *buffer, size_t size)
 {
     if (buffer == NULL || size == 0)
