@@ -84,7 +84,7 @@ if [ "${outer[*]:-}" != "$top" ] || [ ! -d "$work/files/$top" ]; then
 fi
 dir=$work/files/$top
 
-expected=(Quorvex.exe quorcur.ani README-technician.txt)
+expected=(Quorvex.exe QuorvexReport.exe quorcur.ani README-technician.txt)
 for family in Kiron Orsa Vela Mirel; do
   expected+=("${family}Quor001.DLL" "${family}Bitmap.dll")
 done
@@ -132,7 +132,7 @@ if [ -s "$text" ]; then
   if [ "$lf" -eq 0 ] || [ "$lf" -ne "$crlf" ] || [ "$cr" -ne "$lf" ] || [ "$(tail -c 1 "$text" | od -An -tx1 | tr -d ' ')" != 0a ]; then
     fail "README-technician.txt must end every line with CR LF ($lf LF, $crlf CR LF, $cr CR)"
   fi
-  for word in Kiron ORSA VELA Mirel Quorvex.txt Notepad; do
+  for word in Kiron ORSA VELA Mirel Quorvex.txt Notepad QuorvexReport; do
     grep -qi -- "$word" "$text" || fail "README-technician.txt does not mention $word"
   done
 fi
@@ -195,6 +195,18 @@ if [ -n "$run_id" ] && [ $status -eq 0 ]; then
     echo "ok: Quorvex.exe $run_id wrote its report beside itself after ${waited} s: $header"
   fi
   [ -e "$work/cwd/Quorvex.txt" ] && fail "the report was written into the current folder, not beside the program"
+
+  # The unattended report from the same folder: its report beside itself, one
+  # line per test, an exit code that counts failed tests (never 100 here).
+  rm -f "$report"
+  out=$(cd "$work/cwd" && timeout 60 "$WINELOADER" "$dir/QuorvexReport.exe" "$run_id" 2>>"$log" | tr -d '\r')
+  code=$?
+  if [ $code -ge 100 ] || [ "$(head -n 1 "$report" 2>/dev/null | tr -d '\r')" != "Tavolink TEST REPORT" ] ||
+     [ "$(grep -c ' test: ' <<<"$out")" != 4 ]; then
+    fail "QuorvexReport.exe $run_id: exit code $code, output: $out"
+  else
+    echo "ok: QuorvexReport.exe $run_id wrote its report beside itself, exit code $code"
+  fi
 fi
 
 exit $status
