@@ -18,6 +18,7 @@
 #include "language.h"
 #include "platform.h"
 #include "product_profile.h"
+#include "report_tool.h"
 #include "text_file.h"
 #include "../checks/audio_mixer_test.h"
 #include "../checks/install_locations.h"
@@ -27,8 +28,6 @@
 #include "../display/display_mode.h"
 #include "../report/report_compose.h"
 #include "../report/report_file.h"
-
-#define EXIT_NOT_WRITTEN 100
 
 static void Print(DWORD stream, const char *format, ...)
 {
@@ -80,7 +79,7 @@ static int RunTests(void)
     return failed;
 }
 
-int main(int argc, char **argv)
+int RunReportTool(int argc, char **argv)
 {
     const char *hardwareId = "", *out = NULL;
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
@@ -93,14 +92,14 @@ int main(int argc, char **argv)
             hardwareId = argv[i];
         else {
             Print(STD_ERROR_HANDLE, "usage: QuorvexReport [HARDWARE-ID] [/out FILE]\r\n");
-            return EXIT_NOT_WRITTEN;
+            return REPORT_TOOL_NOT_WRITTEN;
         }
     }
 
     PlatformClass = ClassifyPlatform();
     if (!IsSupportedPlatform(PlatformClass)) {
         Print(STD_ERROR_HANDLE, "QuorvexReport: Unsupported Operation System (Only Win98,WinME,Win2000,WinXP)\r\n");
-        return EXIT_NOT_WRITTEN;
+        return REPORT_TOOL_NOT_WRITTEN;
     }
     if (!SelectProductProfile(hardwareId) && hardwareId[0] != '\0')
         Print(STD_ERROR_HANDLE, "QuorvexReport: hardware ID \"%s\" not supported; assuming Mirel\r\n", hardwareId);
@@ -115,12 +114,12 @@ int main(int argc, char **argv)
     char path[MAX_PATH];
     if (out != NULL ? !CopyText(path, sizeof(path), out) : !GetTestReportPath(path, sizeof(path))) {
         Print(STD_ERROR_HANDLE, "QuorvexReport: the report's path is too long\r\n");
-        return EXIT_NOT_WRITTEN;
+        return REPORT_TOOL_NOT_WRITTEN;
     }
     if (!WriteTextFile(path, TestReport.text != NULL ? TestReport.text : "", "Could not create test report file!",
                        "Could not write test report file!")) {
         Print(STD_ERROR_HANDLE, "QuorvexReport: no report written to %s\r\n", path);
-        return EXIT_NOT_WRITTEN;
+        return REPORT_TOOL_NOT_WRITTEN;
     }
     Print(STD_OUTPUT_HANDLE, "Report: %s\r\n", path);
     return failed;
