@@ -114,7 +114,7 @@ static void InstallBoardDouble()
 TEST(BoardPage, EachDeviceListGivesItsOutcomeReportAndCleanUp)
 {
     BindBoardInterface();   /* bound once, so that the case without setupapi.dll stays without it */
-    for (const Case &c : ReadCases(boardCases)) {
+    for (const DoubleCase &c : ReadDoubleCases(boardCases)) {
         SCOPED_TRACE(c.name);
         SelectProductProfile(c.Text("family").c_str());
         ASSERT_EQ(1, LoadLanguageLibrary());
@@ -130,7 +130,7 @@ TEST(BoardPage, EachDeviceListGivesItsOutcomeReportAndCleanUp)
         int returned = KernelDriverTest();
         BoardInterface = saved;
 
-        ExpectOutcome(c, returned);
+        ExpectPageOutcome(c, returned);
         EXPECT_EQ(c.Number("hw"), DiagnosticResults.boardHardwareWord);
         EXPECT_EQ(c.Number("intl"), DiagnosticResults.internationalBoard);
         EXPECT_EQ(std::vector<std::string>(), Board.complaints);

@@ -35,11 +35,11 @@ struct DisplayDouble {
     LONG primaryPitch, overlayPitch;
     static const size_t guard = 1 << 18;
 };
-extern DisplayDouble Display;
+extern DisplayDouble Ddraw;
 
 /* A case starts with a line "@ name key=value ..." and is followed by the
    lines it expects; blank lines and lines starting with '#' are left out. */
-struct Case {
+struct DoubleCase {
     std::string name, expected;            /* expected: its lines joined with '\n' */
     std::map<std::string, std::string> keys;
     bool Has(const char *key) const { return keys.count(key) != 0; }
@@ -49,17 +49,17 @@ struct Case {
         return Has(key) ? strtoul(keys.at(key).c_str(), NULL, 0) : otherwise;
     }
 };
-std::vector<Case> ReadCases(const char *table);
-std::vector<std::string> SplitWords(const std::string &text, char separator = ' ');
+std::vector<DoubleCase> ReadDoubleCases(const char *table);
+std::vector<std::string> SplitCaseText(const std::string &text, char separator = ' ');
 
 /* The report composed now: the sections whose headings appear in `expected`
    ("[Display Information]" ...), each from its heading to its last line. */
-std::string ReportSections(const std::string &expected);
+std::string ComposedSections(const std::string &expected);
 
 /* What every page test is judged by: its result, status, result text (the
    long text from string `text` on) and the report, which shows the outcome
    it stored. */
-void ExpectOutcome(const Case &c, int returned);
+void ExpectPageOutcome(const DoubleCase &c, int returned);
 
 /* A fresh double (for a Mirel program with a main window, and results that
    hold an earlier display: "earlier.drv", 800 x 600 at 16 bits, overlay
@@ -68,13 +68,13 @@ void ExpectOutcome(const Case &c, int returned);
    noddraw; "no" answers the question No. Then what the double saw: no
    complaint, no reference left, the question of string `question` asked
    when the case has one, the time `slept`. */
-void UseDisplayCase(const Case &c);
-void ExpectDisplaySeen(const Case &c);
+void UseDisplayCase(const DoubleCase &c);
+void ExpectDisplaySeen(const DoubleCase &c);
 void InstallDisplayDouble();
 void RemoveDisplayDouble();                /* puts back what Install took */
-IDirectDrawSurface *NewDoubleSurface(const DDSURFACEDESC &description);   /* memory in Display.overlay */
+IDirectDrawSurface *NewDoubleSurface(const DDSURFACEDESC &description);   /* memory in Ddraw.overlay */
 
-struct DisplayTest : ::testing::Test {
+struct DisplayPages : ::testing::Test {
     void SetUp() override { InstallDisplayDouble(); }
     void TearDown() override { RemoveDisplayDouble(); }
 };
