@@ -23,13 +23,15 @@ TEST_F(UnitTest, PagePictureFillsTheControlOnBothPaths) {
         HBITMAP surface = CreateDIBSection(dc, &info, DIB_RGB_COLORS, (void **)&pixels, NULL, 0);
         SelectObject(dc, surface), std::fill(pixels, pixels + w * h, 0x00FF00FFu);
         EXPECT_EQ(1, PaintPageBitmap(control, dc, picture));
-        /* The middle of each picture pixel, scaled to the control, shows its colour; Wine's scaling lands a column off here and there. */
+        /* The middle of each picture pixel, scaled to the control, shows its colour: near it, for on a
+           256-colour screen the palette path's bitmap has the screen's colours, and Wine's scaling lands a
+           column off here and there. */
         for (int y = 0; y < ph; y++)
             for (int x = 0; x < pw; x++) {
-                DWORD shown = pixels[(2 * y + 1) * h / (2 * ph) * w + (2 * x + 1) * w / (2 * pw)];
+                DWORD pixel = pixels[(2 * y + 1) * h / (2 * ph) * w + (2 * x + 1) * w / (2 * pw)];
                 COLORREF want = FixtureColour(picture, x, y);
-                inPlace += abs((int)(shown >> 16 & 0xFF) - GetRValue(want)) <= 24 && abs((int)(shown >> 8 & 0xFF) - GetGValue(want)) <= 24 &&
-                           abs((int)(shown & 0xFF) - GetBValue(want)) <= 24;
+                inPlace += abs((int)(pixel >> 16 & 0xFF) - GetRValue(want)) <= 48 && abs((int)(pixel >> 8 & 0xFF) - GetGValue(want)) <= 48 &&
+                           abs((int)(pixel & 0xFF) - GetBValue(want)) <= 48;
             }
         EXPECT_GE(inPlace * 5, pw * ph * 4) << inPlace << " of " << pw * ph << " in place: class " << row[0] << ", " << row[1] << " into " << row[3];
         std::fill(pixels, pixels + w * h, 0x00FF00FFu);
