@@ -22,7 +22,7 @@ static void WriteEntry(const std::string &key, const Row &e) {
     if (e[1] != "-") CopyFileA(Fixture(e[1].c_str()).c_str(), (Scratch() + "\\" + e[0]).c_str(), FALSE);
 }
 
-TEST_F(UnitTest, FileCheckScenarios) {
+TEST_F(InProcessTest, FileCheckScenarios) {
     CoInitialize(NULL);
     HMODULE server = LoadLibraryA(Fixture("comserver_registered.dll").c_str());
     ASSERT_EQ(S_OK, ((HRESULT(WINAPI *)(void))(void *)GetProcAddress(server, "DllRegisterServer"))());
@@ -48,7 +48,7 @@ TEST_F(UnitTest, FileCheckScenarios) {
         if (options.find("nokey") != std::string::npos) DeleteHklmTree(key);
         WriteHklmString(Profile.productKey, "Main path", options.find("nomain") == std::string::npos ? Scratch().c_str() : "");
         InitInstallLocations();
-        mixerCount = options.find("mixers=2") != std::string::npos ? 2 : 0;
+        mixerCount = options.find("mixers=") == std::string::npos ? 0 : Number(options.substr(options.find("mixers=") + 7));
         std::string text = h[5] == "-" ? "" : LoadLongText(Number(h[5]));
         EXPECT_NE(h[5] == "-", !text.empty()) << "text " << h[5];
         void *heap = options.find("nomem") == std::string::npos ? NULL : ReplaceImport("kernel32.dll", "HeapAlloc", (void *)NoMemory);

@@ -12,10 +12,10 @@ static BOOL WINAPI RecordingFree(HANDLE heap, DWORD flags, LPVOID memory) {
 static LPVOID WINAPI NoMemory(HANDLE, DWORD, SIZE_T) { return NULL; }
 static LPVOID WINAPI NoMoreMemory(HANDLE, DWORD, LPVOID, SIZE_T) { return NULL; }
 
-class GeneratorTest : public UnitTest {
+class GeneratorTest : public InProcessTest {
 protected:
     void SetUp() override {
-        UnitTest::SetUp();
+        InProcessTest::SetUp();
         CreateDirectoryA((Scratch() + "\\sub").c_str(), NULL);
         WriteHklmString(Profile.productKey, "Main path", Scratch().c_str()), InitInstallLocations();
         SetCurrentDirectoryA(Scratch().c_str());   /* where OK writes the merge file */
@@ -23,9 +23,10 @@ protected:
     }
     void TearDown() override {
         DestroyWindow(dialog), SetCurrentDirectoryA(ProgramFolder().c_str());
-        DeleteFileA((Scratch() + "\\sub\\deeper.dll").c_str()), DeleteFileA(Fill("{win}\\unitsame.dll").c_str());
+        DeleteFileA((Scratch() + "\\sub\\deeper.dll").c_str()), RemoveDirectoryA((Scratch() + "\\sub").c_str());
+        DeleteFileA(Fill("{win}\\unitsame.dll").c_str());
         DeleteHklmTree("Software\\Classes\\CLSID\\" FILECHECK_CLSID_REGISTERED_TEXT), DeleteHklmTree(Profile.productKey);
-        UnitTest::TearDown();
+        InProcessTest::TearDown();
     }
     void Drop(const char *block) {   /* the block's files placed, dropped at once, their boxes checked */
         std::string files, boxes;

@@ -9,7 +9,7 @@ static COLORREF FixtureColour(int picture, int x, int y) {   /* as the fixture l
     return picture == 201 ? RGB(200, 8 * y, 6 * x) : picture == 202 ? RGB(16 * i, 255 - 16 * i, 37 * i % 256) : RGB(i, 255 - i, 7 * i % 256);
 }
 
-TEST_F(UnitTest, PagePictureFillsTheControlOnBothPaths) {
+TEST_F(InProcessTest, PagePictureFillsTheControlOnBothPaths) {
     DWORD savedClass = DiagnosticResults.display.colourClass;
     BitmapLibrary = LoadLibraryA(Fixture("picture_fixture.dll").c_str());
     for (const Row &row : Table("pictures.txt", "paints")) {   /* class | picture | its size | control size */
@@ -43,7 +43,7 @@ TEST_F(UnitTest, PagePictureFillsTheControlOnBothPaths) {
     FreeLibrary(BitmapLibrary), DiagnosticResults.display.colourClass = savedClass;
 }
 
-TEST_F(UnitTest, PaletteEntriesByBitCount) {
+TEST_F(InProcessTest, PaletteEntriesByBitCount) {
     struct { BITMAPINFOHEADER header; RGBQUAD table[256]; } dib = { { sizeof(BITMAPINFOHEADER), 4, 4, 1 }, {} };
     for (int i = 0; i < 256; i++) dib.table[i] = RGBQUAD{ (BYTE)i, (BYTE)(2 * i), (BYTE)(255 - i), 0 };
     for (const Row &row : Table("pictures.txt", "palettes")) {   /* bits | biClrUsed | entries */
@@ -65,7 +65,7 @@ static LRESULT CALLBACK CountPaints(HWND window, UINT message, WPARAM wParam, LP
     return BeginPaint(window, &paint), EndPaint(window, &paint), paints++, 0;
 }
 
-TEST_F(UnitTest, PaletteChangesRepaintUnlessThePictureCausedThem) {
+TEST_F(InProcessTest, PaletteChangesRepaintUnlessThePictureCausedThem) {
     WNDCLASSA paintClass = {};
     paintClass.lpfnWndProc = CountPaints, paintClass.lpszClassName = "UnitPaintCounter", RegisterClassA(&paintClass);
     HWND window = CreateWindowExA(0, "UnitPaintCounter", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, NULL, NULL, NULL, NULL);

@@ -29,10 +29,10 @@ static void AddRecord(FileCheckRecord **list, const std::string &path, const std
     lstrcpynA((*list)->path, path.c_str(), MAX_PATH), Version(version, &(*list)->versionMS), (*list)->status = status;
 }
 
-class ReportTest : public UnitTest {
+class ReportTest : public InProcessTest {
 protected:
     void SetUp() override {
-        UnitTest::SetUp();
+        InProcessTest::SetUp();
         const struct { const char *library, *function; void *replacement; } machine[] = {
             { "kernel32.dll", "GetVersionExA", (void *)FixedVersion }, { "kernel32.dll", "GetLocalTime", (void *)FixedDate },
             { "kernel32.dll", "GetSystemDefaultLangID", (void *)SystemLanguage }, { "winmm.dll", "mixerGetNumDevs", (void *)NoMixers },
@@ -46,7 +46,7 @@ protected:
     }
     void TearDown() override {
         FreeFileCheckList(&r.softwareFiles), FreeFileCheckList(&r.directDrawFiles), ZeroMemory(&r, sizeof(r));
-        DeleteHklmTree(Profile.productKey), UnitTest::TearDown();
+        DeleteHklmTree(Profile.productKey), InProcessTest::TearDown();
     }
     void Craft() {   /* six tests with six different statuses */
         r.softwareInstallation = { 1, 12 }, r.audioDriverAccess = { 1, 130 }, r.kernelDriverAccess = { 1, 0 };

@@ -9,7 +9,7 @@ static BOOL WINAPI AnsweredVersion(OSVERSIONINFOA *version) {
     return version->dwOSVersionInfoSize == sizeof(OSVERSIONINFOA) && (*version = answered, TRUE);
 }
 
-TEST_F(UnitTest, PlatformsClassifiedAndNamed) {
+TEST_F(InProcessTest, PlatformsClassifiedAndNamed) {
     ReplaceImport("kernel32.dll", "GetVersionExA", (void *)AnsweredVersion);
     for (const Row &row : Table("shell.txt", "platforms")) {   /* platform | major | minor | build | class | supported | name */
         answered = OSVERSIONINFOA{ sizeof(OSVERSIONINFOA), Number(row[1]), Number(row[2]), Number(row[3]), Number(row[0]), "" };
@@ -28,7 +28,7 @@ TEST_F(UnitTest, PlatformsClassifiedAndNamed) {
     }
 }
 
-TEST_F(UnitTest, LanguageLibraryAndItsTexts) {
+TEST_F(InProcessTest, LanguageLibraryAndItsTexts) {
     for (const Row &row : Table("shell.txt", "language codes")) {   /* value | library loaded, or !missing */
         row[0] == "-" ? DeleteHklmValue(Profile.productKey, "Language") : WriteHklmString(Profile.productKey, "Language", row[0].c_str());
         RecordedBoxes.clear();
@@ -59,7 +59,7 @@ static BOOL WINAPI AnsweredWorkArea(UINT action, UINT, PVOID area, UINT) {
 }
 static int WINAPI ScreenOf800x600(int index) { return index == SM_CXSCREEN ? 800 : index == SM_CYSCREEN ? 600 : 0; }
 
-TEST_F(UnitTest, WindowsCentredInsideTheWorkArea) {
+TEST_F(InProcessTest, WindowsCentredInsideTheWorkArea) {
     HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
     HWND box = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 200, 100, NULL, NULL, NULL, NULL);
     ReplaceImport("user32.dll", "SystemParametersInfoA", (void *)AnsweredWorkArea);
@@ -83,7 +83,7 @@ TEST_F(UnitTest, WindowsCentredInsideTheWorkArea) {
 
 static UINT WINAPI CharacterOfKey(UINT key, UINT type) { return type == 2 && key != '^' ? key : 0; }
 
-TEST_F(UnitTest, KeySequenceOpensTheGenerator) {
+TEST_F(InProcessTest, KeySequenceOpensTheGenerator) {
     MainWindow = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
     ReplaceImport("user32.dll", "MapVirtualKeyA", (void *)CharacterOfKey);
     for (const Row &row : Table("shell.txt", "keys")) {   /* keys | up, down or both | messages posted */
@@ -99,7 +99,7 @@ TEST_F(UnitTest, KeySequenceOpensTheGenerator) {
     DestroyWindow(MainWindow);
 }
 
-TEST_F(UnitTest, OnlyTheProgramsStartupValueIsRemoved) {
+TEST_F(InProcessTest, OnlyTheProgramsStartupValueIsRemoved) {
     const char *run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     WriteHklmString(run, "Tavolink Quorvex", "C:\\Quorvex\\Quorvex.exe"), WriteHklmString(run, "Tavolink Quorvex Helper", "helper.exe");
     EXPECT_EQ(1, RemoveStartupEntry());
@@ -123,7 +123,7 @@ static void CloseWizard() {
     while (PeekMessageA(&message, NULL, WM_COMMAND, WM_COMMAND, PM_REMOVE) || PeekMessageA(&message, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
 }
 
-TEST_F(UnitTest, WizardBusyCursorProgressAndBack) {
+TEST_F(InProcessTest, WizardBusyCursorProgressAndBack) {
     HCURSOR wait = LoadCursorA(NULL, (LPCSTR)IDC_WAIT);
     OpenWizard(), CloseWizard();
     EXPECT_EQ(wait, busyCursor) << "no quorcur.ani beside the program";

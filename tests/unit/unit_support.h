@@ -37,20 +37,20 @@
 typedef std::vector<std::string> Row;
 
 /* GetModuleFileNameA itself, not through the import slot that MoveProgramToScratch moves. */
-inline const auto RealModuleName =
+static const auto RealModuleName =
     (DWORD(WINAPI *)(HMODULE, LPSTR, DWORD))(void *)GetProcAddress(GetModuleHandleA("kernel32"), "GetModuleFileNameA");
-inline std::string ProgramFolder() {   /* the test program's, with its backslash */
+static inline std::string ProgramFolder() {   /* the test program's, with its backslash */
     char path[MAX_PATH];
     std::string program(path, RealModuleName(NULL, path, MAX_PATH));
     return program.substr(0, program.find_last_of('\\') + 1);
 }
-inline std::string Fixture(const char *name) { return ProgramFolder() + "fixtures\\" + name; }
-inline std::string Scratch() {   /* a folder of our own, without a trailing backslash */
+static inline std::string Fixture(const char *name) { return ProgramFolder() + "fixtures\\" + name; }
+static inline std::string Scratch() {   /* a folder of our own, without a trailing backslash */
     char temp[MAX_PATH];
     std::string folder = std::string(temp, GetTempPathA(MAX_PATH, temp)) + "quorvex-unit";
     return CreateDirectoryA(folder.c_str(), NULL), folder;
 }
-inline void EmptyScratch() {
+static inline void EmptyScratch() {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((Scratch() + "\\*").c_str(), &found);
     for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
@@ -59,7 +59,7 @@ inline void EmptyScratch() {
 }
 
 /* {main} is the scratch folder, {win} the Windows folder, {dir} the program's. */
-inline std::string Fill(std::string text) {
+static inline std::string Fill(std::string text) {
     char windows[MAX_PATH];
     const std::string keys[][2] = { { "{main}", Scratch() }, { "{dir}", ProgramFolder() },
                                     { "{win}", std::string(windows, GetWindowsDirectoryA(windows, MAX_PATH)) } };
@@ -68,7 +68,7 @@ inline std::string Fill(std::string text) {
     return text;
 }
 /* Block "=== name" of expected/<file> (beside this source; Wine sees / as Z:), without its '#' lines. */
-inline std::vector<std::string> DataLines(const char *file, const char *block) {
+static inline std::vector<std::string> DataLines(const char *file, const char *block) {
     std::string source = __FILE__, path = source.substr(0, source.find_last_of("/\\") + 1) + "expected/" + file;
     std::istringstream text(ReadWholeFile((source[0] == '/' ? "Z:" : "") + path));
     std::vector<std::string> lines;
@@ -79,7 +79,7 @@ inline std::vector<std::string> DataLines(const char *file, const char *block) {
     EXPECT_FALSE(lines.empty()) << "no block " << block << " in " << path;
     return lines;
 }
-inline Row Cells(const std::string &line) {   /* split at '|', the blanks around each cell dropped */
+static inline Row Cells(const std::string &line) {   /* split at '|', the blanks around each cell dropped */
     Row cells;
     std::istringstream text(line);
     for (std::string cell; std::getline(text, cell, '|');) {
@@ -88,42 +88,42 @@ inline Row Cells(const std::string &line) {   /* split at '|', the blanks around
     }
     return cells;
 }
-inline std::vector<Row> Table(const char *file, const char *block) {
+static inline std::vector<Row> Table(const char *file, const char *block) {
     std::vector<Row> rows;
     for (const std::string &line : DataLines(file, block)) if (!line.empty()) rows.push_back(Cells(line));
     return rows;
 }
-inline std::string ExpectedText(const char *file, const char *block) {   /* every line ended with CR LF */
+static inline std::string ExpectedText(const char *file, const char *block) {   /* every line ended with CR LF */
     std::string text;
     for (const std::string &line : DataLines(file, block)) text += line + "\r\n";
     return text;
 }
-inline std::string Cell(const Row &row, size_t index) { return index < row.size() ? row[index] : ""; }
-inline DWORD Number(const std::string &text) { return strtoul(text.c_str(), NULL, 0); }
-inline void Version(const std::string &dotted, DWORD *pair) {   /* "a.b.c.d" as dwFileVersionMS, LS */
+static inline std::string Cell(const Row &row, size_t index) { return index < row.size() ? row[index] : ""; }
+static inline DWORD Number(const std::string &text) { return strtoul(text.c_str(), NULL, 0); }
+static inline void Version(const std::string &dotted, DWORD *pair) {   /* "a.b.c.d" as dwFileVersionMS, LS */
     unsigned v[4] = {};
     sscanf(dotted.c_str(), "%u.%u.%u.%u", &v[0], &v[1], &v[2], &v[3]);
     pair[0] = v[0] << 16 | v[1], pair[1] = v[2] << 16 | v[3];
 }
 
 /* GetModuleFileNameA(NULL) names <Scratch>\Quorvex.exe until RestoreImports. */
-inline DWORD WINAPI ScratchModuleName(HMODULE module, LPSTR buffer, DWORD size) {
+static inline DWORD WINAPI ScratchModuleName(HMODULE module, LPSTR buffer, DWORD size) {
     std::string path = Scratch() + "\\Quorvex.exe";
     if (module != NULL) return RealModuleName(module, buffer, size);
     return lstrcpynA(buffer, path.c_str(), size), path.size() < size ? (DWORD)path.size() : size;
 }
-inline void MoveProgramToScratch() { ReplaceImport("kernel32.dll", "GetModuleFileNameA", (void *)ScratchModuleName); }
-inline std::string WrittenReport() {   /* composed, written by the program and read back */
+static inline void MoveProgramToScratch() { ReplaceImport("kernel32.dll", "GetModuleFileNameA", (void *)ScratchModuleName); }
+static inline std::string WrittenReport() {   /* composed, written by the program and read back */
     MoveProgramToScratch(), ComposeTestReport();
     EXPECT_EQ(1, WriteTestReport());
     return ReadWholeFile(Scratch() + "\\Quorvex.txt");
 }
-inline std::string Section(const std::string &report, const std::string &heading) {   /* its lines up to the next one */
+static inline std::string Section(const std::string &report, const std::string &heading) {   /* its lines up to the next one */
     size_t start = report.find("\r\n" + heading + "\r\n"), end = report.find("\r\n[", start + 2);
     return start == std::string::npos ? "(no " + heading + ")" : report.substr(start + 2, end - start - 2);
 }
 
-class UnitTest : public ::testing::Test {
+class InProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
         language = LanguageLibrary, bitmaps = BitmapLibrary, platform = PlatformClass, mainWindow = MainWindow;
