@@ -9,7 +9,7 @@ static BOOL WINAPI AnsweredVersion(OSVERSIONINFOA *version) {
     return version->dwOSVersionInfoSize == sizeof(OSVERSIONINFOA) && (*version = answered, TRUE);
 }
 
-TEST_F(InProcessTest, PlatformsClassifiedAndNamed) {
+TEST_F(InProcessTest, PlatformsProfilesAndLibraryVersions) {
     ReplaceImport("kernel32.dll", "GetVersionExA", (void *)AnsweredVersion);
     for (const Row &row : Table("shell.txt", "platforms")) {   /* platform | major | minor | build | class | supported | name */
         answered = OSVERSIONINFOA{ sizeof(OSVERSIONINFOA), Number(row[1]), Number(row[2]), Number(row[3]), Number(row[0]), "" };
@@ -18,7 +18,6 @@ TEST_F(InProcessTest, PlatformsClassifiedAndNamed) {
         sprintf(platformClass, "0x%lX", ClassifyPlatform()), CollectSystemInfo(&info);
         EXPECT_EQ(Row(row.begin() + 4, row.end()), Row({ platformClass, std::to_string(IsSupportedPlatform(Number(platformClass))), info.osName }));
     }
-    RestoreImports();
     EXPECT_EQ((DWORD)MAKELONG(5, 80), QueryDllVersion(Fixture("version_fixture.dll").c_str()));
     EXPECT_EQ(0u, QueryDllVersion(Fixture("version_fixture_failing.dll").c_str()) + QueryDllVersion(Fixture("absent.dll").c_str()));
     for (const Row &row : Table("shell.txt", "profiles")) {   /* "tail" | result | the profile's fields */
