@@ -3,6 +3,7 @@
    window or a message box of its own. */
 #include <gtest/gtest.h>
 
+#include "language.h"
 #include "report_tool.h"
 #include "support.h"
 
@@ -67,6 +68,7 @@ protected:
         EXPECT_EQ(0, windowsMade) << "a window of its own";
         EXPECT_EQ(0u, RecordedBoxes.size()) << (RecordedBoxes.empty() ? "" : RecordedBoxes[0].text);
         RestoreImports();
+        PrintError = NULL;   /* the program sends errors to its standard error from then on */
         DeleteHklmTree("Software\\Tavolink Systems\\Quorvex\\FileCheck");
         DeleteFileA(report.c_str());
     }
