@@ -25,7 +25,8 @@ static std::string Line(std::string path, const char *version)
 TEST(ListSweep, TenThousandAndLongEntriesAreAllReported)
 {
     const int count = getenv("QUORVEX_HEAP_CHECK") ? 100 : 10000;
-    std::string fixtures = FixturePath("").substr(0, FixturePath("").size() - 1), invalid = ": Invalid location number in registry!";
+    std::string fixtures = FixturePath(""), invalid = ": Invalid location number in registry!";
+    fixtures.pop_back();
     std::map<std::string, std::string> lines;   /* by name: the registry's order */
     SelectProductProfile("Mirel");
     WriteHklmString(Profile.productKey, "Main path", fixtures.c_str());
@@ -123,14 +124,15 @@ TEST(HeldFileSweep, AHeldFileGivesOneErrorAndStaysAsItWas)
     HWND dialog = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
     CreateWindowA("LISTBOX", "", WS_CHILD, 0, 0, 10, 10, dialog, (HMENU)1023, NULL, NULL);
     const struct { std::string path; const char *error; std::function<int()> write; std::string text; } files[] = {
-        { "QuorvexToMerge.reg", "Could not create registry file!", [&] { return WriteMergeFile(dialog); }, "REGEDIT4\r\n\r\n" },
+        { "QuorvexToMerge.reg", "Could not create registry file!", [&] { return WriteMergeFile(dialog); },
+          "REGEDIT4\r\n\r\n" },
         { report, "Could not create test report file!", WriteTestReport, std::string(TestReport.text, TestReport.length) },
     };
     std::string events = "quorvex-sweep-" + std::to_string(GetCurrentProcessId());
     HANDLE held = CreateEventA(NULL, FALSE, FALSE, (events + "-held").c_str());
     HANDLE release = CreateEventA(NULL, FALSE, FALSE, (events + "-release").c_str());
-    const DWORD modes[][2] = { { GENERIC_READ, FILE_SHARE_READ }, { GENERIC_WRITE, 0 }, { FILE_APPEND_DATA, FILE_SHARE_WRITE },
-                               { GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE } };
+    const DWORD modes[][2] = { { GENERIC_READ, FILE_SHARE_READ }, { GENERIC_WRITE, 0 },
+                               { FILE_APPEND_DATA, FILE_SHARE_WRITE }, { GENERIC_ALL, 7 } };   /* 7: read, write, delete */
     for (const auto &file : files) {
         for (const auto &mode : modes) {
             SCOPED_TRACE(file.path + " held with " + std::to_string(mode[0]) + ", sharing " + std::to_string(mode[1]));

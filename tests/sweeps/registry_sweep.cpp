@@ -29,14 +29,6 @@ TEST(RegistrySweep, ReadersFillTheCallersBufferOnlyWhenTheValueFits)
     DeleteHklmTree(SCRATCH);
 }
 
-/* A derived path is the whole text when it fits, else cut or left empty. */
-static void ExpectPath(const std::string &whole, const char *field)
-{
-    std::string text = field;
-    EXPECT_TRUE(whole.size() < MAX_PATH ? text == whole : text.size() < MAX_PATH && !whole.compare(0, text.size(), text))
-        << text;
-}
-
 /* "Main path" and "ProgramFilesDir", each value coming after a long one,
    so that a short value would show whatever it picked up from that. */
 TEST(RegistrySweep, InstallLocationsAreTheValuesTextOrEmpty)
@@ -54,9 +46,12 @@ TEST(RegistrySweep, InstallLocationsAreTheValuesTextOrEmpty)
             std::string text = none ? "" : TextOf(stored, MAX_PATH);
             std::string shared = (v ? text : "C:\\Other") + "\\Tavolink\\Shared Files";
             EXPECT_EQ(v ? "C:\\Other" : text, std::string(LocationDirectory(5)));
-            ExpectPath(none && v ? "" : shared, LocationDirectory(6));
-            ExpectPath(none && v ? "" : shared + "\\Filter", LocationDirectory(7));
-            ExpectPath(none && v ? "" : shared + "\\Bin", LocationDirectory(8));
+            const char *tails[] = { "", "\\Filter", "\\Bin" };   /* codes 6, 7, 8: whole when they fit, else cut or empty */
+            for (int i = 0; i < 3; i++) {
+                std::string whole = none && v ? "" : shared + tails[i], text = LocationDirectory(6 + i);
+                EXPECT_TRUE(whole.size() < MAX_PATH ? text == whole
+                                                    : text.size() < MAX_PATH && !whole.compare(0, text.size(), text)) << text;
+            }
         });
     }
     WriteHklmString(WINDOWS_KEY, "ProgramFilesDir", "C:\\Program Files");   /* as the prefix had it */

@@ -65,7 +65,7 @@ template <typename Check> void SweepValues(std::initializer_list<size_t> sizes, 
                 std::vector<BYTE> bytes(size);
                 for (size_t i = 0; i < size; i++)
                     bytes[i] = i + nul == size ? 0 : i < prefix.size() ? prefix[i] : 'a' + i % 26;
-                SCOPED_TRACE("type " + std::to_string(type) + ", " + std::to_string(size) + " bytes, NUL " + std::to_string(nul));
+                SCOPED_TRACE(std::to_string(size) + " bytes of type " + std::to_string(type) + ", NUL " + std::to_string(nul));
                 check(type, bytes);
             }
 }
