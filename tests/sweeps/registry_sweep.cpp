@@ -48,9 +48,9 @@ TEST(RegistrySweep, InstallLocationsAreTheValuesTextOrEmpty)
             EXPECT_EQ(v ? "C:\\Other" : text, std::string(LocationDirectory(5)));
             const char *tails[] = { "", "\\Filter", "\\Bin" };   /* codes 6, 7, 8: whole when they fit, else cut or empty */
             for (int i = 0; i < 3; i++) {
-                std::string whole = none && v ? "" : shared + tails[i], text = LocationDirectory(6 + i);
-                EXPECT_TRUE(whole.size() < MAX_PATH ? text == whole
-                                                    : text.size() < MAX_PATH && !whole.compare(0, text.size(), text)) << text;
+                std::string whole = none && v ? "" : shared + tails[i], field = LocationDirectory(6 + i);
+                EXPECT_TRUE(whole.size() < MAX_PATH ? field == whole
+                                                    : field.size() < MAX_PATH && !whole.compare(0, field.size(), field)) << field;
             }
         });
     }
