@@ -18,7 +18,7 @@ raw=$(mktemp) || exit 2
 trap 'rm -f "$raw"' EXIT
 complaint=':(err|warn|fixme):heap:|/heap\.c:'
 QUORVEX_HEAP_CHECK=1 WINEDEBUG=+heap WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}winedbg.exe=d" \
-    "$loader" "$@" 2> >(grep --line-buffered -v ':trace:heap:' >"$raw") &
+    "$loader" "$@" 2> >(grep -v -F ':trace:heap:' >"$raw") &
 pid=$!
 while kill -0 "$pid" 2>/dev/null; do
     grep -qE "$complaint" "$raw" && { sleep 5; kill -KILL "$pid" 2>/dev/null; }

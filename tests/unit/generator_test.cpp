@@ -89,7 +89,7 @@ TEST_F(GeneratorTest, LongListWrittenWholeOrNotAtAll) {
         Add("f" + n + ".dll", 7, 0x00010002, 7), expected += one.replace(one.find("{n}"), 3, n);
     }
     EXPECT_EQ(expected, Merged(1));
-    for (int i = 400; i < 4000; i++) Add("g" + std::to_string(i) + ".dll", 7, 0x00010002, i);
+    for (int i = 400; i < 800; i++) Add("g" + std::to_string(i) + ".dll", 7, 0x00010002, i);   /* past the room the first text left */
     DeleteFileA("QuorvexToMerge.reg");
     void *alloc = ReplaceImport("kernel32.dll", "HeapAlloc", (void *)NoMemory), *realloc = ReplaceImport("kernel32.dll", "HeapReAlloc", (void *)NoMoreMemory);
     EXPECT_EQ("", Merged(0)) << "no file for a cut text";
