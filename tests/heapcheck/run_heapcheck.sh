@@ -9,7 +9,8 @@
 # block freed twice but not a byte written past a block; +heap validates the
 # whole heap on every heap call and reports both (it also traces every call:
 # those lines are dropped). After a complaint the program can hang, so it is
-# ended 5 s later; Wine's debugger is kept out. QUORVEX_HEAP_CHECK=1 asks the
+# ended 5 s later; Wine's debugger is kept out. Standard error must not be
+# /dev/null: Wine then turns every debug channel off, the check included. QUORVEX_HEAP_CHECK=1 asks the
 # sweeps for a share of their cases, since every heap call now walks the heap.
 expect=$HEAPCHECK_EXPECT
 loader=$1
