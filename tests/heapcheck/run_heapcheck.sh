@@ -8,8 +8,10 @@
 # Seen on this Wine (8.0) with heap_canary: WINEDEBUG=warn+heap reports a
 # block freed twice but not a byte written past a block; +heap validates the
 # whole heap on every heap call and reports both (it also traces every call:
-# those lines are dropped). After a complaint the program can hang, so it is
-# ended 5 s later; Wine's debugger is kept out. Standard error must not be
+# those lines are dropped). After a complaint the program can hang (Wine
+# "starts the debugger" and waits), so it is ended 5 s later: the filter
+# passes each line on at once, or a hung program's complaint would sit in
+# its buffer unseen; Wine's debugger is kept out. Standard error must not be
 # /dev/null: Wine then turns every debug channel off, the check included. QUORVEX_HEAP_CHECK=1 asks the
 # sweeps for a share of their cases, since every heap call now walks the heap.
 expect=$HEAPCHECK_EXPECT
@@ -19,7 +21,7 @@ raw=$(mktemp) || exit 2
 trap 'rm -f "$raw"' EXIT
 complaint=':(err|warn|fixme):heap:|/heap\.c:'
 QUORVEX_HEAP_CHECK=1 WINEDEBUG=+heap WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}winedbg.exe=d" \
-    "$loader" "$@" 2> >(grep -v -F ':trace:heap:' >"$raw") &
+    "$loader" "$@" 2> >(grep --line-buffered -v -F ':trace:heap:' >"$raw") &
 pid=$!
 while kill -0 "$pid" 2>/dev/null; do
     grep -qE "$complaint" "$raw" && { sleep 5; kill -KILL "$pid" 2>/dev/null; }
