@@ -4,8 +4,33 @@
    usage: demo_walk PROGRAM OUTPUT-FOLDER [HARDWARE-ID] */
 #include <windows.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 #include "driver.h"
+
+/* The whole screen as a 32-bit top-down BMP file. */
+static int SaveScreenshotBmp(const char *path)
+{
+    RECT rect = { 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) };
+    DWORD *pixels = CaptureScreen(&rect);
+    FILE *file = pixels ? fopen(path, "wb") : NULL;
+    if (file) {
+        BITMAPINFOHEADER header = {};
+        header.biSize = sizeof(header);
+        header.biWidth = rect.right;
+        header.biHeight = -rect.bottom;
+        header.biPlanes = 1;
+        header.biBitCount = 32;
+        DWORD size = rect.right * rect.bottom * 4, offset = sizeof(BITMAPFILEHEADER) + sizeof(header);
+        BITMAPFILEHEADER fileHeader = { 0x4D42, offset + size, 0, 0, offset };
+        fwrite(&fileHeader, sizeof(fileHeader), 1, file);
+        fwrite(&header, sizeof(header), 1, file);
+        fwrite(pixels, size, 1, file);
+        fclose(file);
+    }
+    free(pixels);
+    return file != NULL;
+}
 
 #define ID_NEXT     1000
 #define ID_CLOSE    1002
@@ -13,6 +38,17 @@
 #define ID_HEADLINE 1017
 #define MAX_PAGES   13
 #define STEP_LIMIT_MS 60000
+#define START_LIMIT_MS 20000
+
+static HWND FindMessageBox(DWORD processId)
+{
+    HWND windows[16];
+    int count = ProcessWindows(processId, "#32770", 1, windows, 16);
+    for (int i = 0; i < count; i++)
+        if (IsMessageBox(windows[i]))
+            return windows[i];
+    return NULL;
+}
 
 static void PageSignature(HWND window, char *buffer, int size)
 {
@@ -51,11 +87,8 @@ static int WaitNextPage(DWORD processId, HWND window, const char *before, const 
             shotDuringTest = 1;
         }
         HWND box = FindMessageBox(processId);
-        if (box != NULL) {
-            MessageBoxInfo info;
-            if (ReadMessageBox(box, &info))
-                AnswerMessageBox(box, MessageBoxHasButton(&info, IDYES) ? IDYES : IDOK);
-        }
+        if (box != NULL && PressButton(box, IDYES) != NULL)
+            PressButton(box, IDOK);
         PageSignature(window, now, sizeof(now));
         if (IsControlEnabled(window, ID_CLOSE) && lstrcmpA(now, before) != 0)
             return 1;
@@ -80,12 +113,14 @@ int main(int argc, char **argv)
     if (slash != NULL)
         *slash = '\0';
 
-    DriverProcess process = {};
+    PROCESS_INFORMATION process;
     if (!StartProgram(program, hardwareId, workDir, &process)) {
         fprintf(stderr, "demo_walk: cannot start %s\n", program);
         return 1;
     }
-    HWND window = WaitMainWindow(ProgramId(&process), DRIVER_LONG_WAIT_MS);
+    HWND window = NULL;
+    for (DWORD start = GetTickCount(); window == NULL && GetTickCount() - start < START_LIMIT_MS; Sleep(50))
+        window = FindProcessWindow(process.dwProcessId, DRIVER_MAIN_CLASS);
     if (window == NULL) {
         fprintf(stderr, "demo_walk: the wizard did not open\n");
         EndProgram(&process);
@@ -102,7 +137,7 @@ int main(int argc, char **argv)
             break;
         PageSignature(window, before, sizeof(before));
         PressButton(window, ID_NEXT);
-        if (!WaitNextPage(ProgramId(&process), window, before, folder, pages))
+        if (!WaitNextPage(process.dwProcessId, window, before, folder, pages))
             break;
         Sleep(300);
     }
@@ -110,7 +145,8 @@ int main(int argc, char **argv)
 
     PressButton(window, ID_CLOSE);
     DWORD exitCode = 1;
-    WaitProgramExit(&process, DRIVER_LONG_WAIT_MS, &exitCode);
+    WaitForSingleObject(process.hProcess, START_LIMIT_MS);
+    ProgramExitCode(&process, &exitCode);
     EndProgram(&process);
     return exitCode == 0 ? 0 : 1;
 }
