@@ -25,7 +25,7 @@ static FILE *actual;     // the transcript, written as it grows
 static HMODULE texts, pictures;
 static std::map<Str, int> singleTexts, longTexts;
 static std::vector<Str> copiedFiles, leftOut;
-static bool readOnly, installed;
+static bool readOnly, installed, pageStep;  // pageStep: the action shows a page (picture and focus are fixed then)
 static int depth;
 static HWND webServer;
 static int webServerCloses, webServerClosesShown;
@@ -209,6 +209,9 @@ static void LookAtBlackScreen(Program *p)
 static void Poll(void *context)  // while waiting: when the wizard stops being topmost, the black screen
 {
     Program *p = (Program *)context;
+    MSG message;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))  // the program may be sending to our windows
+        DispatchMessageA(&message);
     if (p->wizard && IsWindowVisible(p->wizard) && !p->firstSeen)
         p->firstSeen = GetTickCount();
     if (p->firstSeen && !(GetWindowLongA(p->wizard, GWL_EXSTYLE) & WS_EX_TOPMOST) && !p->topmostEnd)
@@ -287,15 +290,16 @@ static void DescribeWizard(Program *p)
     GetControlText(w, 1017, text, sizeof(text));
     Str line = "page: " + Named(text, singleTexts, "headline") + ", ";
     GetControlText(w, 1011, text, sizeof(text));
-    Str last, now = IdentifyPicture(GetDlgItem(w, 1016));
-    for (int i = 0; i < 30 && now != last; i++)  // the same twice: painted and on the screen
+    line += Named(text, longTexts, "text");
+    Str last, now = pageStep ? IdentifyPicture(GetDlgItem(w, 1016)) : "";
+    for (int i = 0; pageStep && i < 30 && now != last; i++)  // the same twice: painted and on the screen
         Sleep(30), last = now, now = IdentifyPicture(GetDlgItem(w, 1016));
     DWORD_PTR position = 0;
     SendMessageTimeoutA(GetDlgItem(w, 1012), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 3000, &position);
-    line += Named(text, longTexts, "text") + ", picture " + now + Format(", progress %d", (int)position);
+    line += (pageStep ? ", picture " + now : "") + Format(", progress %d", (int)position);
     for (int id : { 1001, 1000, 1002 })
         line += ", " + ButtonName(id) + (IsControlEnabled(w, id) ? " on" : " off");
-    Out(line + ", focus " + ButtonName(GetFocusControlId(w)) + ", " + ReportState());
+    Out(line + (pageStep ? ", focus " + ButtonName(GetFocusControlId(w)) : "") + ", " + ReportState());
 }
 
 /* Waits until the program has settled after an action (its thread idle
@@ -304,9 +308,9 @@ static void DescribeWizard(Program *p)
    the wizard's page, or its exit code. */
 static void Settle(Program *p)
 {
-    HWND windows[16];
+    HWND windows[16], target;
     DWORD start = GetTickCount(), code;
-    for (int syncs = 0, count = 0, boxes = 0;; boxes = 0) {
+    for (int syncs = 0, count = 0;;) {
         Poll(p);
         if (ProgramExitCode(&p->process, &code)) {
             if (!p->blackScreen.empty())
@@ -316,16 +320,17 @@ static void Settle(Program *p)
         if (!p->wizard)
             p->wizard = FindProcessWindow(p->process.dwProcessId, DRIVER_MAIN_CLASS);
         count = ProcessWindows(p->process.dwProcessId, NULL, 1, windows, 16);
-        for (int i = 0; i < count; i++)
-            boxes += IsMessageBox(windows[i]);
-        bool starting = !p->wizard || (p->state.empty() && !IsWindowVisible(p->wizard));
-        if (starting && !boxes && GetTickCount() - start < 30000) {
+        target = p->wizard && (IsWindowVisible(p->wizard) || !p->state.empty()) ? p->wizard : NULL;
+        for (int i = 0; i < count && !target; i++)  // before the wizard shows: a new window
+            target = windows[i] != p->wizard && !p->seen.count(windows[i]) ? windows[i] : NULL;
+        bool between = target == p->wizard && syncs == 3 && !IsWindowVisible(p->wizard) && !count;  // a dialog to come
+        if ((!target || between) && GetTickCount() - start < 30000) {
             Sleep(20);
             continue;
         }
-        if (!starting && syncs < 3) {
-            if (WaitIdle(p->wizard, 30000, Poll, p) && syncs++ == 1)
-                RedrawWindow(p->wizard, NULL, NULL, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        if (target && syncs < 3) {
+            if (WaitIdle(target, 30000, Poll, p) && syncs++ == 1)
+                RedrawWindow(target, NULL, NULL, RDW_UPDATENOW | RDW_ALLCHILDREN);
             continue;
         }
         if (!p->blackScreen.empty())
@@ -527,6 +532,7 @@ static void Act(const Str &line)
 {
     Str verb = line.substr(0, line.find(' ')), rest = line.substr(std::min(line.size(), verb.size() + 1));
     HWND w = program.wizard;
+    pageStep = (verb == "start" && rest.compare(0, 5, "again")) || verb == "answer" || rest == "Next" || rest == "Back";
     if (line[0] == '[' || line[0] == '"')
         Registry(line);
     else if (verb == "windows")
@@ -614,7 +620,10 @@ static int Probe(const char *path)
     DDDEVICEIDENTIFIER id = {};
     IDirectDraw *directDraw = NULL;
     IDirectDraw4 *directDraw4 = NULL;
-    if (SUCCEEDED(DirectDrawCreate(NULL, &directDraw, NULL)) &&
+    typedef HRESULT(WINAPI * Create)(GUID *, IDirectDraw **, IUnknown *);  // loaded only where needed
+    HMODULE ddraw = text.find("{display") != Str::npos ? LoadLibraryA("ddraw.dll") : NULL;
+    Create create = (Create)(void *)GetProcAddress(ddraw, "DirectDrawCreate");
+    if (create && SUCCEEDED(create(NULL, &directDraw, NULL)) &&
         SUCCEEDED(directDraw->QueryInterface(IID_IDirectDraw4, (void **)&directDraw4)))
         directDraw4->GetDeviceIdentifier(&id, 0), directDraw4->Release();
     DWORD high = id.liDriverVersion.HighPart, low = id.liDriverVersion.LowPart;

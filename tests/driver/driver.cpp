@@ -148,9 +148,11 @@ int ReadMessageBox(HWND box, MessageBoxInfo *info)
     // The icon's pixels tell its kind: the error icon is mostly red.
     RECT rect;
     HWND icon = IconControl(box);
-    info->icon = "no icon";
-    if (IsWindowVisible(icon) && SendMessageA(icon, STM_GETICON, 0, 0) && GetWindowRect(icon, &rect)) {
-        DWORD *pixels = CaptureScreen(&rect);
+    info->icon = IsWindowVisible(icon) && SendMessageA(icon, STM_GETICON, 0, 0) ? "other icon" : "no icon";
+    if (info->icon[0] == 'o' && GetWindowRect(icon, &rect) && (rect.left < 0 || rect.top < 0))
+        info->icon = "icon off the screen";
+    for (int attempt = 0; attempt < 20 && info->icon[0] == 'o' && GetWindowRect(icon, &rect); attempt++, Sleep(25)) {
+        DWORD *pixels = CaptureScreen(&rect);  // it may not be on the screen yet
         int total = (rect.right - rect.left) * (rect.bottom - rect.top), red = 0;
         for (int i = 0; pixels && i < total; i++)
             red += (pixels[i] >> 16 & 0xFF) > 150 && (pixels[i] >> 8 & 0xFF) < 110 && (pixels[i] & 0xFF) < 110;

@@ -43,7 +43,7 @@ struct MessageBoxInfo
 {
     HWND owner;
     char title[256], text[4096], buttons[4][32];  // button captions as shown
-    const char *icon;                             // "no icon", "error icon" or "other icon"
+    const char *icon;  // "no icon", "error icon", "other icon" or "icon off the screen"
     int buttonCount;
 };
 int IsMessageBox(HWND window);
