@@ -53,8 +53,8 @@ static HWND FindMessageBox(DWORD processId)
 static void PageSignature(HWND window, char *buffer, int size)
 {
     char headline[256], text[4096];
-    GetControlText(window, ID_HEADLINE, headline, sizeof(headline));
-    GetControlText(window, ID_TEXT, text, sizeof(text));
+    GetWindowTextOf(GetDlgItem(window, ID_HEADLINE), headline, sizeof(headline));
+    GetWindowTextOf(GetDlgItem(window, ID_TEXT), text, sizeof(text));
     _snprintf(buffer, size, "%s|%s", headline, text);
     buffer[size - 1] = '\0';
 }
@@ -78,7 +78,7 @@ static int WaitNextPage(DWORD processId, HWND window, const char *before, const 
     DWORD start = GetTickCount();
     int shotDuringTest = 0;
     while (GetTickCount() - start < STEP_LIMIT_MS) {
-        if (!shotDuringTest && GetTickCount() - start >= 2500 && !IsControlEnabled(window, ID_CLOSE) &&
+        if (!shotDuringTest && GetTickCount() - start >= 2500 && !IsWindowEnabled(GetDlgItem(window, ID_CLOSE)) &&
             FindMessageBox(processId) == NULL) {
             char path[MAX_PATH];
             _snprintf(path, sizeof(path), "%s\\page-%02d-test.bmp", folder, page);
@@ -90,7 +90,7 @@ static int WaitNextPage(DWORD processId, HWND window, const char *before, const 
         if (box != NULL && PressButton(box, IDYES) != NULL)
             PressButton(box, IDOK);
         PageSignature(window, now, sizeof(now));
-        if (IsControlEnabled(window, ID_CLOSE) && lstrcmpA(now, before) != 0)
+        if (IsWindowEnabled(GetDlgItem(window, ID_CLOSE)) && lstrcmpA(now, before) != 0)
             return 1;
         Sleep(100);
     }
@@ -133,7 +133,7 @@ int main(int argc, char **argv)
     while (pages < MAX_PAGES) {
         SaveShot(folder, pages);
         pages++;
-        if (!IsControlEnabled(window, ID_NEXT))
+        if (!IsWindowEnabled(GetDlgItem(window, ID_NEXT)))
             break;
         PageSignature(window, before, sizeof(before));
         PressButton(window, ID_NEXT);

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <ddraw.h>
 #include <mmsystem.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 #include <stdio.h>
 #include <algorithm>
@@ -51,6 +52,15 @@ static bool ReadAll(const Str &path, Str *bytes)
     return file && !fclose(file);
 }
 
+static std::vector<Str> Lines(const Str &text)  // without their CR LF
+{
+    std::vector<Str> lines;
+    std::istringstream stream(text);
+    for (Str line; std::getline(stream, line);)
+        lines.push_back(line.substr(0, line.find_last_not_of('\r') + 1));
+    return lines;
+}
+
 static Str Format(const char *format, ...)
 {
     char buffer[4096] = "";
@@ -90,8 +100,7 @@ static BOOL CALLBACK StringBlock(HMODULE module, LPCSTR, LPSTR name, LONG_PTR)
 {
     for (int id = ((int)(UINT_PTR)name - 1) * 16, end = id + 16; id < end; id++) {
         char piece[2048];
-        if (!LoadStringA(module, id, piece, sizeof(piece)))
-            continue;
+        if (!LoadStringA(module, id, piece, sizeof(piece))) continue;
         singleTexts.insert(std::make_pair(Str(piece), id));
         Str whole;  // the long text of a run that starts here
         for (int n = 0; n < 100 && !LoadStringA(module, id - 1, piece, 2) && LoadStringA(module, id + n, piece, 256);)
@@ -127,12 +136,10 @@ static DWORD DibPixel(const BITMAPINFOHEADER *dib, int x, int y)  // 0x00RRGGBB;
            0xFFFFFF;
 }
 
-static bool Near(DWORD a, DWORD b, int tolerance)
+static bool Near(DWORD a, DWORD b, int tolerance)  // each of red, green and blue
 {
-    for (int shift = 0; shift < 24; shift += 8)
-        if (abs((int)(a >> shift & 0xFF) - (int)(b >> shift & 0xFF)) > tolerance)
-            return false;
-    return true;
+    return abs((int)(a >> 16 & 255) - (int)(b >> 16 & 255)) <= tolerance &&
+           abs((int)(a >> 8 & 255) - (int)(b >> 8 & 255)) <= tolerance && abs((int)(a & 255) - (int)(b & 255)) <= tolerance;
 }
 
 /* Per cent of grid points of a w x h screen area (rows stride pixels apart)
@@ -226,8 +233,7 @@ static Str ReportState()
     static const FILETIME old = { 0x8C2C4000, 0x01BF53EB };
     HANDLE file = CreateFileA(INSTALL "\\Quorvex.txt", FILE_WRITE_ATTRIBUTES, 7, NULL, OPEN_EXISTING, 0, NULL);
     FILETIME written = old;
-    if (file == INVALID_HANDLE_VALUE)
-        return "no report";
+    if (file == INVALID_HANDLE_VALUE) return "no report";
     GetFileTime(file, NULL, NULL, &written), SetFileTime(file, NULL, NULL, &old), CloseHandle(file);
     return CompareFileTime(&written, &old) ? "report written" : "report kept";
 }
@@ -279,17 +285,16 @@ static void DescribeWizard(Program *p)
     Str state = !IsWindowVisible(w) ? "hidden" : IsIconic(w) ? "minimized" : "shown", captions;
     if (p->state.empty() && state == "shown") {
         for (int id : { 1001, 1000, 1002, 1015, 1004 })
-            GetControlText(w, id, text, sizeof(text)), captions += (id == 1001 ? "" : ", ") + Named(text, singleTexts, "").substr(1);
+            GetWindowTextOf(GetDlgItem(w, id), text, sizeof(text)), captions += (id == 1001 ? "" : ", ") + Named(text, singleTexts, "").substr(1);
         GetWindowTextOf(w, text, sizeof(text));
         Out(Format("wizard \"%s\"%s, captions ", Escape(text).c_str(),
                    GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST ? ", topmost" : "") + captions);
     } else if (state != p->state)
         Out("wizard " + state);
-    if ((p->state = state) != "shown" || !IsWindowEnabled(w))
-        return;
-    GetControlText(w, 1017, text, sizeof(text));
+    if ((p->state = state) != "shown" || !IsWindowEnabled(w)) return;
+    GetWindowTextOf(GetDlgItem(w, 1017), text, sizeof(text));
     Str line = "page: " + Named(text, singleTexts, "headline") + ", ";
-    GetControlText(w, 1011, text, sizeof(text));
+    GetWindowTextOf(GetDlgItem(w, 1011), text, sizeof(text));
     line += Named(text, longTexts, "text");
     Str last, now = pageStep ? IdentifyPicture(GetDlgItem(w, 1016)) : "";
     for (int i = 0; pageStep && i < 30 && now != last; i++)  // the same twice: painted and on the screen
@@ -298,7 +303,7 @@ static void DescribeWizard(Program *p)
     SendMessageTimeoutA(GetDlgItem(w, 1012), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 3000, &position);
     line += (pageStep ? ", picture " + now : "") + Format(", progress %d", (int)position);
     for (int id : { 1001, 1000, 1002 })
-        line += ", " + ButtonName(id) + (IsControlEnabled(w, id) ? " on" : " off");
+        line += ", " + ButtonName(id) + (IsWindowEnabled(GetDlgItem(w, id)) ? " on" : " off");
     Out(line + (pageStep ? ", focus " + ButtonName(GetFocusControlId(w)) : "") + ", " + ReportState());
 }
 
@@ -389,11 +394,9 @@ static void Registry(const Str &line)
 
 static void Copy(const Str &source, const Str &target)
 {
-    for (size_t slash = target.find('\\', 3); slash != Str::npos; slash = target.find('\\', slash + 1))
-        CreateDirectoryA(target.substr(0, slash).c_str(), NULL);
+    SHCreateDirectoryExA(NULL, target.substr(0, target.rfind('\\')).c_str(), NULL);
     for (const char *from : { "fixtures\\", "demo_files\\", "" })
-        if (CopyFileA((bin + from + source).c_str(), target.c_str(), FALSE))
-            return;
+        if (CopyFileA((bin + from + source).c_str(), target.c_str(), FALSE)) return;
     Out("cannot copy " + source);
 }
 
@@ -411,8 +414,7 @@ static void SetImmutable(bool immutable)
         CloseHandle(shell.hProcess), CloseHandle(shell.hThread);
     for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(20)) {
         HANDLE file = CreateFileA(INSTALL "\\probe", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, 0);
-        if (CloseHandle(file), (file == INVALID_HANDLE_VALUE) == immutable)
-            return;
+        if (CloseHandle(file), (file == INVALID_HANDLE_VALUE) == immutable) return;
     }
     Out("the installation folder could not be made read-only");
 }
@@ -461,8 +463,7 @@ static void Cleanup()
 static void ShowFile(const Str &path)
 {
     Str bytes;
-    if (!ReadAll(path, &bytes))
-        return Out("no such file");
+    if (!ReadAll(path, &bytes)) return Out("no such file");
     size_t start = 0;
     for (size_t end; (end = bytes.find("\r\n", start)) != Str::npos; start = end + 2)
         Out(end > start ? "| " + Escape(bytes.substr(start, end - start)) : "|");
@@ -474,8 +475,7 @@ static void ShowValues(Str path)
 {
     HKEY root = Root(path), key;
     char name[256], data[1024];
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key))
-        return Out("no such key");
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key)) return Out("no such key");
     for (DWORD i = 0, nameSize, size; nameSize = sizeof(name), size = sizeof(data),
          !RegEnumValueA(key, i, name, &nameSize, NULL, NULL, (BYTE *)data, &size); i++)
         Out(Format("\"%s\"=\"%s\"", Escape(name).c_str(), Escape(Str(data, size ? size - 1 : 0)).c_str()));
@@ -486,8 +486,7 @@ static HWND OpenWindow(bool box)  // the open message box, or the open dialog
 {
     HWND windows[16];
     for (int i = 0, count = ProcessWindows(program.process.dwProcessId, "#32770", 1, windows, 16); i < count; i++)
-        if (IsMessageBox(windows[i]) == box)
-            return windows[i];
+        if (IsMessageBox(windows[i]) == box) return windows[i];
     return NULL;
 }
 
@@ -514,16 +513,14 @@ static const char *Press(const Str &verb, const Str &rest, HWND w)
     for (const auto &button : buttons)
         if (rest == button.name && verb != "keys")
             return PressButton(verb == "answer" ? OpenWindow(true) : button.id < 3 ? OpenWindow(false) : w, button.id);
-    if (verb == "type")
-        return SendKeyText(w, rest.c_str()) ? NULL : "no keyboard";
+    if (verb == "type") return SendKeyText(w, rest.c_str()) ? NULL : "no keyboard";
     std::istringstream chords(rest);
     for (Str chord; verb == "keys" && chords >> chord; WaitIdle(w, 5000, Poll, &program)) {  // escape, alt+f4, ...
         bool alt = !chord.compare(0, 4, "alt+");
         WORD pressed[2] = { VK_MENU, LOBYTE(VkKeyScanA(chord[alt * 4])) };
         for (const auto &key : keys)
             pressed[1] = chord.substr(alt * 4) == key.name ? key.key : pressed[1];
-        if (!SendChord(w, pressed + !alt, 1 + alt))
-            return "no keyboard";
+        if (!SendChord(w, pressed + !alt, 1 + alt)) return "no keyboard";
     }
     return verb == "keys" ? NULL : "missing";
 }
@@ -544,9 +541,9 @@ static void Act(const Str &line)
         Str text;
         if (!ReadAll(folder + rest, &text))
             Out("cannot read " + rest);
-        for (size_t at = 0, end; (end = text.find('\n', at)) != Str::npos; at = end + 1)
-            if (text[at] == '>')
-                Act(text.substr(at + 2, text.find_last_not_of("\r", end - 1) - at - 1));
+        for (const Str &included : Lines(text))
+            if (included[0] == '>')
+                Act(included.substr(2));
     } else if (verb == "without")
         leftOut.push_back(rest);
     else if (line == "read-only installation")
@@ -554,9 +551,7 @@ static void Act(const Str &line)
     else if (verb == "libraries")
         UseLibraries(rest.substr(0, rest.find(' ')), rest.substr(rest.find(' ') + 1));
     else if (line == "web server window") {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = WebServerProc;
-        windowClass.lpszClassName = "Tavolink Systems Tunex WebServer Class";
+        WNDCLASSA windowClass = { 0, WebServerProc, 0, 0, 0, 0, 0, 0, 0, "Tavolink Systems Tunex WebServer Class" };
         RegisterClassA(&windowClass);
         webServer = CreateWindowA(windowClass.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, 0, 0, 0, 0);
     } else if (verb == "start" && rest.compare(0, 5, "again"))
@@ -602,21 +597,20 @@ static int Probe(const char *path)
     ReadAll(path, &text);
     SYSTEMTIME now;
     GetLocalTime(&now);
-    Str values[7] = { Format("%02d.%02d.%04d", now.wDay, now.wMonth, now.wYear),
-                      Format("0x%04X", GetSystemDefaultLangID()), Format("0x%04X", GetUserDefaultLangID()), "", "",
-                      Format("Number of audio mixer devices: %u", mixerGetNumDevs()) };
-    for (int i = 3; i < 5; i++) {
-        DLLVERSIONINFO version = {};
-        version.cbSize = sizeof(version);
-        DLLGETVERSIONPROC get = (DLLGETVERSIONPROC)(void *)GetProcAddress(
-            LoadLibraryA(i == 3 ? "comctl32.dll" : "shell32.dll"), "DllGetVersion");
+    std::map<Str, Str> values = { { "{date}", Format("%02d.%02d.%04d", now.wDay, now.wMonth, now.wYear) },
+        { "{system language}", Format("0x%04X", GetSystemDefaultLangID()) },
+        { "{user language}", Format("0x%04X", GetUserDefaultLangID()) },
+        { "{mixers}", Format("Number of audio mixer devices: %u", mixerGetNumDevs()) } };
+    for (const char *library : { "comctl32", "shell32" }) {
+        DLLVERSIONINFO version = { sizeof(version), 0, 0, 0, 0 };
+        DLLGETVERSIONPROC get = (DLLGETVERSIONPROC)(void *)GetProcAddress(LoadLibraryA(library), "DllGetVersion");
         if (get && SUCCEEDED(get(&version)))
-            values[i] = Format("Version %lu.%lu", version.dwMajorVersion, version.dwMinorVersion);
+            values["{" + Str(library) + "}"] = Format("Version %lu.%lu", version.dwMajorVersion, version.dwMinorVersion);
     }
     MIXERCAPSA caps;
     for (UINT i = 0; i < mixerGetNumDevs(); i++)
         if (!mixerGetDevCapsA(i, &caps, sizeof(caps)))
-            values[5] += Format("\n| Name of audio mixer %u: %s", i, Escape(caps.szPname).c_str());
+            values["{mixers}"] += Format("\n| Name of audio mixer %u: %s", i, Escape(caps.szPname).c_str());
     DDDEVICEIDENTIFIER id = {};
     IDirectDraw *directDraw = NULL;
     IDirectDraw4 *directDraw4 = NULL;
@@ -627,39 +621,36 @@ static int Probe(const char *path)
         SUCCEEDED(directDraw->QueryInterface(IID_IDirectDraw4, (void **)&directDraw4)))
         directDraw4->GetDeviceIdentifier(&id, 0), directDraw4->Release();
     DWORD high = id.liDriverVersion.HighPart, low = id.liDriverVersion.LowPart;
-    values[6] = "Driver name:          " + Escape(id.szDriver) + "\n| Driver description:   " + Escape(id.szDescription) +
+    values["{display driver}"] = "Driver name:          " + Escape(id.szDriver) + "\n| Driver description:   " + Escape(id.szDescription) +
                 Format("\n| Driver version:       %lu.%02lu.%02lu.%04lu\n| Vendor identifier:    %08lX\n"
                        "| Chipset identifier:   %08lX\n| Chipset revision:     %08lX",
                        high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF, id.dwVendorId, id.dwDeviceId, id.dwRevision);
-    const char *const names[7] = { "{date}", "{system language}", "{user language}", "{comctl32}", "{shell32}",
-                                   "{mixers}", "{display driver}" };
-    for (int i = 0; i < 7; i++)
-        for (size_t at; (at = text.find(names[i])) != Str::npos;)
-            text.replace(at, strlen(names[i]), values[i]);
+    for (auto &value : values)
+        for (size_t at; (at = text.find(value.first)) != Str::npos;)
+            text.replace(at, value.first.size(), value.second);
     FILE *file = fopen(path, "wb");
     return fputs(text.c_str(), file), fclose(file);
 }
 
 int main(int argc, char **argv)
 {
-    if (argc == 3 && !strcmp(argv[1], "--probe"))
-        return Probe(argv[2]);
-    if (argc < 4)
-        return fprintf(stderr, "usage: runner BIN-DIR OUT-DIR SCENARIO...\n"), 2;
-    bin = Str(argv[1]) + "\\";
+    if (argc == 3 && !strcmp(argv[1], "--probe")) return Probe(argv[2]);
+    if (argc < 4) return fprintf(stderr, "usage: runner BIN-DIR OUT-DIR SCENARIO...\n"), 2;
+    char self[MAX_PATH];
+    GetModuleFileNameA(NULL, self, MAX_PATH);
     HDC screen = GetDC(NULL);
-    depth = GetDeviceCaps(screen, BITSPIXEL);
-    ReleaseDC(NULL, screen);
+    depth = GetDeviceCaps(screen, BITSPIXEL), ReleaseDC(NULL, screen);
+    bin = Str(argv[1]) + "\\";
     for (int i = 3; i < argc; i++) {
-        FILE *file = fopen(argv[i], "rb");
-        Str expected, name = argv[i], self(MAX_PATH, '\0');
+        Str scenario, expected, name = argv[i];
         folder = name.substr(0, name.find_last_of("\\/") + 1);
         name = Str(argv[2]) + "\\" + name.substr(folder.size(), name.rfind('.') - folder.size());
         Cleanup();
         actual = fopen((name + ".actual").c_str(), "wb");
         DWORD start = GetTickCount();
-        for (char text[8192]; file && fgets(text, sizeof(text), file);) {
-            Str line(text, strcspn(text, "\r\n"));
+        if (!ReadAll(argv[i], &scenario))
+            Out("cannot read the scenario");
+        for (const Str &line : Lines(scenario)) {
             expected += line + "\n";
             if (line.empty() || line[0] == '#' || line[0] == '>')
                 Out(line);
@@ -669,13 +660,11 @@ int main(int argc, char **argv)
         if (program.process.hProcess && !program.ended)
             Out("still running at the end: ended by the runner");
         EndProgram(&program.process);
-        fclose(actual), fclose(file);
-        FILE *e = fopen((name + ".expected").c_str(), "wb");
-        fputs(expected.c_str(), e), fclose(e);
+        FILE *file = fopen((name + ".expected").c_str(), "wb");
+        fputs(expected.c_str(), file), fclose(file), fclose(actual);
         PROCESS_INFORMATION probe;  // named as the program, in the program's set-up
-        GetModuleFileNameA(NULL, &self[0], MAX_PATH);
         CreateDirectoryA("C:\\bb", NULL);
-        if (expected.find("\n| ") != Str::npos && CopyFileA(self.c_str(), "C:\\bb\\Quorvex.exe", FALSE) &&
+        if (expected.find("\n| ") != Str::npos && CopyFileA(self, "C:\\bb\\Quorvex.exe", FALSE) &&
             StartProgram("C:\\bb\\Quorvex.exe", ("--probe " + name + ".expected").c_str(), NULL, &probe))
             WaitForSingleObject(probe.hProcess, 20000), EndProgram(&probe);
         printf("%-60s %5.1f s\n", argv[i], (GetTickCount() - start) / 1000.0), fflush(stdout);

@@ -64,39 +64,24 @@ int GetWindowTextOf(HWND window, char *buffer, int size)
     return 1;
 }
 
-int GetControlText(HWND window, int controlId, char *buffer, int size)
-{
-    return GetWindowTextOf(GetDlgItem(window, controlId), buffer, size);
-}
-
-int IsControlEnabled(HWND window, int controlId)
-{
-    HWND control = GetDlgItem(window, controlId);
-    return control && IsWindowEnabled(control);
-}
-
 int GetFocusControlId(HWND window)
 {
     GUITHREADINFO info = {};
     info.cbSize = sizeof(info);
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info) || !IsChild(window, info.hwndFocus))
-        return 0;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info) || !IsChild(window, info.hwndFocus)) return 0;
     return GetDlgCtrlID(info.hwndFocus);
 }
 
 const char *PressButton(HWND window, int controlId)
 {
     HWND button = GetDlgItem(window, controlId);
-    if (!button || !IsClass(button, "Button"))
-        return "missing";
-    if (!IsWindowVisible(button))
-        return "hidden";
-    if (!IsWindowEnabled(button))
-        return "disabled";
+    const char *refused = !button || !IsClass(button, "Button") ? "missing" : !IsWindowVisible(button) ? "hidden"
+                          : !IsWindowEnabled(button) ? "disabled" : NULL;
     // Sent without waiting: handled before anything posted later, and the
     // click may open a modal box in the program.
-    SendNotifyMessageA(button, BM_CLICK, 0, 0);
-    return NULL;
+    if (!refused)
+        SendNotifyMessageA(button, BM_CLICK, 0, 0);
+    return refused;
 }
 
 static void CALLBACK IdleReached(HWND, UINT, ULONG_PTR reached, LRESULT)
@@ -108,8 +93,7 @@ int WaitIdle(HWND window, DWORD timeoutMs, void (*poll)(void *), void *context)
 {
     int reached = 0;
     DWORD start = GetTickCount();
-    if (!SendMessageCallbackA(window, WM_NULL, 0, 0, IdleReached, (ULONG_PTR)&reached))
-        return 0;
+    if (!SendMessageCallbackA(window, WM_NULL, 0, 0, IdleReached, (ULONG_PTR)&reached)) return 0;
     for (MSG message; !reached && IsWindow(window) && GetTickCount() - start < timeoutMs;) {
         MsgWaitForMultipleObjects(0, NULL, FALSE, 20, QS_ALLINPUT);
         while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
@@ -124,8 +108,7 @@ int WaitIdle(HWND window, DWORD timeoutMs, void (*poll)(void *), void *context)
 static HWND IconControl(HWND box)
 {
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (IsClass(child, "Static") && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-            return child;
+        if (IsClass(child, "Static") && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return child;
     return NULL;
 }
 
@@ -162,23 +145,17 @@ int ReadMessageBox(HWND box, MessageBoxInfo *info)
     return info->buttonCount > 0;
 }
 
-static void Key(INPUT *input, WORD key, DWORD flags)
-{
-    ZeroMemory(input, sizeof(*input));
-    input->type = INPUT_KEYBOARD;
-    input->ki.wVk = key;
-    input->ki.wScan = (WORD)MapVirtualKeyA(key, 0);
-    input->ki.dwFlags = flags;
-}
-
 int SendChord(HWND window, const WORD *keys, int count)
 {
-    INPUT inputs[8];
+    INPUT inputs[8] = {};
     SetForegroundWindow(window);
     for (DWORD start = GetTickCount(); GetForegroundWindow() != window && GetTickCount() - start < 2000;)
         Sleep(20);
-    for (int i = 0; i < count && i < 4; i++)
-        Key(&inputs[i], keys[i], 0), Key(&inputs[2 * count - 1 - i], keys[i], KEYEVENTF_KEYUP);
+    for (int i = 0; i < 2 * count && count <= 4; i++) {  // pressed in order, released in reverse order
+        WORD key = keys[i < count ? i : 2 * count - 1 - i];
+        inputs[i].type = INPUT_KEYBOARD, inputs[i].ki.wVk = key, inputs[i].ki.wScan = (WORD)MapVirtualKeyA(key, 0);
+        inputs[i].ki.dwFlags = i < count ? 0 : KEYEVENTF_KEYUP;
+    }
     return count <= 4 && GetForegroundWindow() == window && SendInput(2 * count, inputs, sizeof(INPUT)) == (UINT)(2 * count);
 }
 
@@ -187,8 +164,7 @@ int SendKeyText(HWND window, const char *text)
     for (; *text; text++) {
         SHORT key = VkKeyScanA(*text);
         WORD keys[2] = { VK_SHIFT, LOBYTE(key) };
-        if (key == -1 || !SendChord(window, keys + !(HIBYTE(key) & 1), 1 + (HIBYTE(key) & 1)))
-            return 0;
+        if (key == -1 || !SendChord(window, keys + !(HIBYTE(key) & 1), 1 + (HIBYTE(key) & 1))) return 0;
     }
     return 1;
 }

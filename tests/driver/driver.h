@@ -25,8 +25,6 @@ HWND FindProcessWindow(DWORD processId, const char *className);
 int IsClass(HWND window, const char *className);
 // Text through WM_GETTEXT, which asks the window itself; "" on failure.
 int GetWindowTextOf(HWND window, char *buffer, int size);
-int GetControlText(HWND window, int controlId, char *buffer, int size);
-int IsControlEnabled(HWND window, int controlId);
 // Control id of the keyboard focus of the window's thread; 0 if outside it.
 int GetFocusControlId(HWND window);
 // Clicks a button as a person would. NULL when clicked, else why it could
