@@ -119,9 +119,10 @@ int main(int argc, char **argv)
         return 1;
     }
     HWND window = NULL;
-    for (DWORD start = GetTickCount(); window == NULL && GetTickCount() - start < START_LIMIT_MS; Sleep(50))
+    for (DWORD start = GetTickCount(); (window == NULL || !IsWindowVisible(window)) &&
+                                       GetTickCount() - start < START_LIMIT_MS; Sleep(50))
         window = FindProcessWindow(process.dwProcessId, DRIVER_MAIN_CLASS);
-    if (window == NULL) {
+    if (window == NULL || !IsWindowVisible(window)) {
         fprintf(stderr, "demo_walk: the wizard did not open\n");
         EndProgram(&process);
         return 1;
@@ -129,7 +130,10 @@ int main(int argc, char **argv)
 
     char before[4352];
     int pages = 0;
-    Sleep(500);
+    /* The first page is shown by a command the wizard posts itself: idle
+       twice, and it has been handled and painted. */
+    WaitIdle(window, STEP_LIMIT_MS, NULL, NULL);
+    WaitIdle(window, STEP_LIMIT_MS, NULL, NULL);
     while (pages < MAX_PAGES) {
         SaveShot(folder, pages);
         pages++;
@@ -139,7 +143,7 @@ int main(int argc, char **argv)
         PressButton(window, ID_NEXT);
         if (!WaitNextPage(process.dwProcessId, window, before, folder, pages))
             break;
-        Sleep(300);
+        WaitIdle(window, STEP_LIMIT_MS, NULL, NULL);
     }
     printf("demo_walk: %d page(s) shown\n", pages);
 
