@@ -328,7 +328,8 @@ static void Settle(Program *p)
         target = p->wizard && (IsWindowVisible(p->wizard) || !p->state.empty()) ? p->wizard : NULL;
         for (int i = 0; i < count && !target; i++)  // before the wizard shows: a new window
             target = windows[i] != p->wizard && !p->seen.count(windows[i]) ? windows[i] : NULL;
-        bool between = target == p->wizard && syncs == 3 && !IsWindowVisible(p->wizard) && !count;  // a dialog to come
+        bool between = target == p->wizard && syncs == 3 && count == IsWindowVisible(p->wizard) &&
+                       !(IsWindowVisible(p->wizard) && IsWindowEnabled(p->wizard));  // for a dialog not shown yet
         if ((!target || between) && GetTickCount() - start < 30000) {
             Sleep(20);
             continue;
