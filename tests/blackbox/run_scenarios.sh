@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Plays scenario files with the runner, then compares each transcript with
 # the scenario's expected lines and prints the differences.
-# usage: run_scenarios.sh SCREEN RUNNER OUT-DIR SCENARIO...
+# usage: run_scenarios.sh RUNNER SCREEN OUT-DIR SCENARIO...
 #   SCREEN empty: in the Wine environment already running (scripts/test.sh);
 #   else in one of its own with that screen, e.g. 1024x768x8.
-screen=$1 runner=$2 out=$3
+runner=$1 screen=$2 out=$3
 shift 3
 if [ -n "$screen" ]; then
     # shellcheck source=../../scripts/wine-env.sh

@@ -132,8 +132,8 @@ static DWORD DibPixel(const BITMAPINFOHEADER *dib, int x, int y)  // 0x00RRGGBB;
 {
     x = std::max(0, std::min(x, (int)dib->biWidth - 1)), y = std::max(0, std::min(y, (int)dib->biHeight - 1));
     const BYTE *bits = (const BYTE *)dib + dib->biSize + 1024;
-    return ((const DWORD *)((const BYTE *)dib + dib->biSize))[bits[(dib->biHeight - 1 - y) * ((dib->biWidth + 3) & ~3) + x]] &
-           0xFFFFFF;
+    const DWORD *colours = (const DWORD *)((const BYTE *)dib + dib->biSize);
+    return colours[bits[(dib->biHeight - 1 - y) * ((dib->biWidth + 3) & ~3) + x]] & 0xFFFFFF;
 }
 
 static bool Near(DWORD a, DWORD b, int tolerance)  // each of red, green and blue
@@ -176,10 +176,8 @@ static int Score(const DWORD *pixels, int stride, int w, int h, const BITMAPINFO
 static Str IdentifyPicture(HWND control)
 {
     RECT rect;
-    POINT corner = { 0, 0 };
     GetClientRect(control, &rect);
-    ClientToScreen(control, &corner);
-    OffsetRect(&rect, corner.x, corner.y);
+    MapWindowPoints(control, NULL, (POINT *)&rect, 2);
     int w = rect.right - rect.left, h = rect.bottom - rect.top, best = 0, bestScore = 89;
     DWORD *pixels = CaptureScreen(&rect);
     bool drawn = pixels && std::set<DWORD>(pixels, pixels + w * h).size() > 2;  // not one plain colour
@@ -285,7 +283,8 @@ static void DescribeWizard(Program *p)
     Str state = !IsWindowVisible(w) ? "hidden" : IsIconic(w) ? "minimized" : "shown", captions;
     if (p->state.empty() && state == "shown") {
         for (int id : { 1001, 1000, 1002, 1015, 1004 })
-            GetWindowTextOf(GetDlgItem(w, id), text, sizeof(text)), captions += (id == 1001 ? "" : ", ") + Named(text, singleTexts, "").substr(1);
+            GetWindowTextOf(GetDlgItem(w, id), text, sizeof(text)),
+                captions += (id == 1001 ? "" : ", ") + Named(text, singleTexts, "").substr(1);
         GetWindowTextOf(w, text, sizeof(text));
         Out(Format("wizard \"%s\"%s, captions ", Escape(text).c_str(),
                    GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST ? ", topmost" : "") + captions);
@@ -322,8 +321,7 @@ static void Settle(Program *p)
                 Out(p->blackScreen);
             return p->ended = true, Out(Format("exit code %lu", code));
         }
-        if (!p->wizard)
-            p->wizard = FindProcessWindow(p->process.dwProcessId, DRIVER_MAIN_CLASS);
+        p->wizard = p->wizard ? p->wizard : FindProcessWindow(p->process.dwProcessId, DRIVER_MAIN_CLASS);
         count = ProcessWindows(p->process.dwProcessId, NULL, 1, windows, 16);
         target = p->wizard && (IsWindowVisible(p->wizard) || !p->state.empty()) ? p->wizard : NULL;
         for (int i = 0; i < count && !target; i++)  // before the wizard shows: a new window
@@ -622,7 +620,8 @@ static int Probe(const char *path)
         SUCCEEDED(directDraw->QueryInterface(IID_IDirectDraw4, (void **)&directDraw4)))
         directDraw4->GetDeviceIdentifier(&id, 0), directDraw4->Release();
     DWORD high = id.liDriverVersion.HighPart, low = id.liDriverVersion.LowPart;
-    values["{display driver}"] = "Driver name:          " + Escape(id.szDriver) + "\n| Driver description:   " + Escape(id.szDescription) +
+    values["{display driver}"] = "Driver name:          " + Escape(id.szDriver) +
+                                 "\n| Driver description:   " + Escape(id.szDescription) +
                 Format("\n| Driver version:       %lu.%02lu.%02lu.%04lu\n| Vendor identifier:    %08lX\n"
                        "| Chipset identifier:   %08lX\n| Chipset revision:     %08lX",
                        high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF, id.dwVendorId, id.dwDeviceId, id.dwRevision);
@@ -639,8 +638,7 @@ int main(int argc, char **argv)
     if (argc < 4) return fprintf(stderr, "usage: runner BIN-DIR OUT-DIR SCENARIO...\n"), 2;
     char self[MAX_PATH];
     GetModuleFileNameA(NULL, self, MAX_PATH);
-    HDC screen = GetDC(NULL);
-    depth = GetDeviceCaps(screen, BITSPIXEL), ReleaseDC(NULL, screen);
+    depth = GetDeviceCaps(GetDC(NULL), BITSPIXEL);  // the screen's, for the whole run
     bin = Str(argv[1]) + "\\";
     for (int i = 3; i < argc; i++) {
         Str scenario, expected, name = argv[i];

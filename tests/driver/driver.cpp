@@ -42,7 +42,8 @@ int ProcessWindows(DWORD processId, const char *className, int visibleOnly, HWND
          window = GetWindow(window, GW_HWNDNEXT)) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (owner == processId && (!visibleOnly || IsWindowVisible(window)) && (!className || IsClass(window, className)))
+        if (owner == processId && (!visibleOnly || IsWindowVisible(window)) &&
+            (!className || IsClass(window, className)))
             windows[count++] = window;
     }
     return count;
@@ -51,7 +52,7 @@ int ProcessWindows(DWORD processId, const char *className, int visibleOnly, HWND
 HWND FindProcessWindow(DWORD processId, const char *className)
 {
     HWND window = NULL;
-    return ProcessWindows(processId, className, 0, &window, 1) ? window : NULL;
+    return ProcessWindows(processId, className, 0, &window, 1), window;
 }
 
 int GetWindowTextOf(HWND window, char *buffer, int size)
@@ -84,10 +85,7 @@ const char *PressButton(HWND window, int controlId)
     return refused;
 }
 
-static void CALLBACK IdleReached(HWND, UINT, ULONG_PTR reached, LRESULT)
-{
-    *(int *)reached = 1;
-}
+static void CALLBACK IdleReached(HWND, UINT, ULONG_PTR reached, LRESULT) { *(int *)reached = 1; }
 
 int WaitIdle(HWND window, DWORD timeoutMs, void (*poll)(void *), void *context)
 {
@@ -112,10 +110,7 @@ static HWND IconControl(HWND box)
     return NULL;
 }
 
-int IsMessageBox(HWND window)
-{
-    return IsClass(window, "#32770") && IconControl(window) != NULL;
-}
+int IsMessageBox(HWND window) { return IsClass(window, "#32770") && IconControl(window) != NULL; }
 
 int ReadMessageBox(HWND box, MessageBoxInfo *info)
 {
@@ -156,7 +151,18 @@ int SendChord(HWND window, const WORD *keys, int count)
         inputs[i].type = INPUT_KEYBOARD, inputs[i].ki.wVk = key, inputs[i].ki.wScan = (WORD)MapVirtualKeyA(key, 0);
         inputs[i].ki.dwFlags = i < count ? 0 : KEYEVENTF_KEYUP;
     }
-    return count <= 4 && GetForegroundWindow() == window && SendInput(2 * count, inputs, sizeof(INPUT)) == (UINT)(2 * count);
+    // Sharing the program thread's input state shows when it has taken the
+    // keys from its queue: the first key's toggle bit flips, all are up.
+    DWORD own = GetCurrentThreadId(), theirs = GetWindowThreadProcessId(window, NULL);
+    AttachThreadInput(own, theirs, TRUE);
+    SHORT before = GetKeyState(keys[0]);
+    int sent = count <= 4 && GetForegroundWindow() == window &&
+               SendInput(2 * count, inputs, sizeof(INPUT)) == (UINT)(2 * count);
+    for (DWORD start = GetTickCount(); sent && GetTickCount() - start < 5000 &&
+         (!((GetKeyState(keys[0]) ^ before) & 1) || (GetKeyState(keys[count - 1]) & 0x8000));)
+        Sleep(5);
+    AttachThreadInput(own, theirs, FALSE);
+    return sent;
 }
 
 int SendKeyText(HWND window, const char *text)
