@@ -146,22 +146,19 @@ int SendChord(HWND window, const WORD *keys, int count)
     SetForegroundWindow(window);
     for (DWORD start = GetTickCount(); GetForegroundWindow() != window && GetTickCount() - start < 2000;)
         Sleep(20);
+    WaitIdle(window, 5000, NULL, NULL);  // the program has taken its activation: the keys go to its focus
     for (int i = 0; i < 2 * count && count <= 4; i++) {  // pressed in order, released in reverse order
         WORD key = keys[i < count ? i : 2 * count - 1 - i];
         inputs[i].type = INPUT_KEYBOARD, inputs[i].ki.wVk = key, inputs[i].ki.wScan = (WORD)MapVirtualKeyA(key, 0);
         inputs[i].ki.dwFlags = i < count ? 0 : KEYEVENTF_KEYUP;
     }
-    // Sharing the program thread's input state shows when it has taken the
-    // keys from its queue: the first key's toggle bit flips, all are up.
-    DWORD own = GetCurrentThreadId(), theirs = GetWindowThreadProcessId(window, NULL);
-    AttachThreadInput(own, theirs, TRUE);
-    SHORT before = GetKeyState(keys[0]);
     int sent = count <= 4 && GetForegroundWindow() == window &&
                SendInput(2 * count, inputs, sizeof(INPUT)) == (UINT)(2 * count);
-    for (DWORD start = GetTickCount(); sent && GetTickCount() - start < 5000 &&
-         (!((GetKeyState(keys[0]) ^ before) & 1) || (GetKeyState(keys[count - 1]) & 0x8000));)
-        Sleep(5);
-    AttachThreadInput(own, theirs, FALSE);
+    // The program takes what is sent to it before the keys in its queue, and
+    // one queued message (a key, or the character made of it) per turn of
+    // its loop: waiting for it to be idle once per message lets them through.
+    for (int turn = 0; sent && turn < 4 * count + 2; turn++)
+        WaitIdle(window, 5000, NULL, NULL);
     return sent;
 }
 
