@@ -326,10 +326,11 @@ static void Settle(Program *p)
         target = p->wizard && (IsWindowVisible(p->wizard) || !p->state.empty()) ? p->wizard : NULL;
         for (int i = 0; i < count && !target; i++)  // before the wizard shows: a new window
             target = windows[i] != p->wizard && !p->seen.count(windows[i]) ? windows[i] : NULL;
-        bool between = target == p->wizard && syncs == 3 && count == IsWindowVisible(p->wizard) &&
-                       !(IsWindowVisible(p->wizard) && IsWindowEnabled(p->wizard));  // for a dialog not shown yet
+        // Still on the way: a dialog not shown yet, or a page step running (Close is off only then).
+        bool open = IsWindowVisible(p->wizard) && IsWindowEnabled(p->wizard), between = target == p->wizard &&
+             syncs == 3 && (open ? !IsWindowEnabled(GetDlgItem(p->wizard, 1002)) : count == IsWindowVisible(p->wizard));
         if ((!target || between) && GetTickCount() - start < 30000) {
-            Sleep(20);
+            syncs = 0, Sleep(20);
             continue;
         }
         if (target && syncs < 3) {
