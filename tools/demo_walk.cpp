@@ -4,8 +4,33 @@
    usage: demo_walk PROGRAM OUTPUT-FOLDER [HARDWARE-ID] */
 #include <windows.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 #include "driver.h"
+
+/* The whole screen as a 32-bit top-down BMP file. */
+static int SaveScreenshotBmp(const char *path)
+{
+    RECT rect = { 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) };
+    DWORD *pixels = CaptureScreen(&rect);
+    FILE *file = pixels ? fopen(path, "wb") : NULL;
+    if (file) {
+        BITMAPINFOHEADER header = {};
+        header.biSize = sizeof(header);
+        header.biWidth = rect.right;
+        header.biHeight = -rect.bottom;
+        header.biPlanes = 1;
+        header.biBitCount = 32;
+        DWORD size = rect.right * rect.bottom * 4, offset = sizeof(BITMAPFILEHEADER) + sizeof(header);
+        BITMAPFILEHEADER fileHeader = { 0x4D42, offset + size, 0, 0, offset };
+        fwrite(&fileHeader, sizeof(fileHeader), 1, file);
+        fwrite(&header, sizeof(header), 1, file);
+        fwrite(pixels, size, 1, file);
+        fclose(file);
+    }
+    free(pixels);
+    return file != NULL;
+}
 
 #define ID_NEXT     1000
 #define ID_CLOSE    1002
@@ -13,12 +38,23 @@
 #define ID_HEADLINE 1017
 #define MAX_PAGES   13
 #define STEP_LIMIT_MS 60000
+#define START_LIMIT_MS 20000
+
+static HWND FindMessageBox(DWORD processId)
+{
+    HWND windows[16];
+    int count = ProcessWindows(processId, "#32770", 1, windows, 16);
+    for (int i = 0; i < count; i++)
+        if (IsMessageBox(windows[i]))
+            return windows[i];
+    return NULL;
+}
 
 static void PageSignature(HWND window, char *buffer, int size)
 {
     char headline[256], text[4096];
-    GetControlText(window, ID_HEADLINE, headline, sizeof(headline));
-    GetControlText(window, ID_TEXT, text, sizeof(text));
+    GetWindowTextOf(GetDlgItem(window, ID_HEADLINE), headline, sizeof(headline));
+    GetWindowTextOf(GetDlgItem(window, ID_TEXT), text, sizeof(text));
     _snprintf(buffer, size, "%s|%s", headline, text);
     buffer[size - 1] = '\0';
 }
@@ -42,7 +78,7 @@ static int WaitNextPage(DWORD processId, HWND window, const char *before, const 
     DWORD start = GetTickCount();
     int shotDuringTest = 0;
     while (GetTickCount() - start < STEP_LIMIT_MS) {
-        if (!shotDuringTest && GetTickCount() - start >= 2500 && !IsControlEnabled(window, ID_CLOSE) &&
+        if (!shotDuringTest && GetTickCount() - start >= 2500 && !IsWindowEnabled(GetDlgItem(window, ID_CLOSE)) &&
             FindMessageBox(processId) == NULL) {
             char path[MAX_PATH];
             _snprintf(path, sizeof(path), "%s\\page-%02d-test.bmp", folder, page);
@@ -51,13 +87,10 @@ static int WaitNextPage(DWORD processId, HWND window, const char *before, const 
             shotDuringTest = 1;
         }
         HWND box = FindMessageBox(processId);
-        if (box != NULL) {
-            MessageBoxInfo info;
-            if (ReadMessageBox(box, &info))
-                AnswerMessageBox(box, MessageBoxHasButton(&info, IDYES) ? IDYES : IDOK);
-        }
+        if (box != NULL && PressButton(box, IDYES) != NULL)
+            PressButton(box, IDOK);
         PageSignature(window, now, sizeof(now));
-        if (IsControlEnabled(window, ID_CLOSE) && lstrcmpA(now, before) != 0)
+        if (IsWindowEnabled(GetDlgItem(window, ID_CLOSE)) && lstrcmpA(now, before) != 0)
             return 1;
         Sleep(100);
     }
@@ -80,13 +113,16 @@ int main(int argc, char **argv)
     if (slash != NULL)
         *slash = '\0';
 
-    DriverProcess process = {};
+    PROCESS_INFORMATION process;
     if (!StartProgram(program, hardwareId, workDir, &process)) {
         fprintf(stderr, "demo_walk: cannot start %s\n", program);
         return 1;
     }
-    HWND window = WaitMainWindow(ProgramId(&process), DRIVER_LONG_WAIT_MS);
-    if (window == NULL) {
+    HWND window = NULL;
+    for (DWORD start = GetTickCount(); (window == NULL || !IsWindowVisible(window)) &&
+                                       GetTickCount() - start < START_LIMIT_MS; Sleep(50))
+        window = FindProcessWindow(process.dwProcessId, DRIVER_MAIN_CLASS);
+    if (window == NULL || !IsWindowVisible(window)) {
         fprintf(stderr, "demo_walk: the wizard did not open\n");
         EndProgram(&process);
         return 1;
@@ -94,23 +130,27 @@ int main(int argc, char **argv)
 
     char before[4352];
     int pages = 0;
-    Sleep(500);
+    /* The first page is shown by a command the wizard posts itself: idle
+       twice, and it has been handled and painted. */
+    WaitIdle(window, STEP_LIMIT_MS, NULL, NULL);
+    WaitIdle(window, STEP_LIMIT_MS, NULL, NULL);
     while (pages < MAX_PAGES) {
         SaveShot(folder, pages);
         pages++;
-        if (!IsControlEnabled(window, ID_NEXT))
+        if (!IsWindowEnabled(GetDlgItem(window, ID_NEXT)))
             break;
         PageSignature(window, before, sizeof(before));
         PressButton(window, ID_NEXT);
-        if (!WaitNextPage(ProgramId(&process), window, before, folder, pages))
+        if (!WaitNextPage(process.dwProcessId, window, before, folder, pages))
             break;
-        Sleep(300);
+        WaitIdle(window, STEP_LIMIT_MS, NULL, NULL);
     }
     printf("demo_walk: %d page(s) shown\n", pages);
 
     PressButton(window, ID_CLOSE);
     DWORD exitCode = 1;
-    WaitProgramExit(&process, DRIVER_LONG_WAIT_MS, &exitCode);
+    WaitForSingleObject(process.hProcess, START_LIMIT_MS);
+    ProgramExitCode(&process, &exitCode);
     EndProgram(&process);
     return exitCode == 0 ? 0 : 1;
 }
