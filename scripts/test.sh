@@ -14,4 +14,4 @@ trap wine_env_stop EXIT
 wine_env_start
 
 
-ctest --test-dir "$root/build/win64" --output-on-failure --timeout 600 "$@"
+ctest --test-dir "$root/build/win64" --output-on-failure --timeout 600 -j 3 "$@"

@@ -419,10 +419,10 @@ static void SetImmutable(bool immutable)
     Out("the installation folder could not be made read-only");
 }
 
-static void Install()  // the program, its language and picture libraries and busy cursor
+static void Install()  // the programs, the language and picture libraries and busy cursor
 {
     WIN32_FIND_DATAA found;
-    for (const char *pattern : { "Quorvex.exe", "quorcur.ani", "*Quor0*.DLL", "*Bitmap.dll" })
+    for (const char *pattern : { "Quorvex.exe", "QuorvexReport.exe", "quorcur.ani", "*Quor0*.DLL", "*Bitmap.dll" })
         for (HANDLE search = FindFirstFileA((bin + pattern).c_str(), &found); search != INVALID_HANDLE_VALUE;
              search = FindNextFileA(search, &found) ? search : (FindClose(search), INVALID_HANDLE_VALUE))
             if (std::find(leftOut.begin(), leftOut.end(), found.cFileName) == leftOut.end())
@@ -446,6 +446,7 @@ static void Cleanup()
         SetImmutable(false);
     SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Tavolink Systems");
     SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Quorvex.exe");
+    SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\QuorvexReport.exe");
     for (const Str &file : copiedFiles)
         DeleteFileA(file.c_str());
     SHFILEOPSTRUCTA remove = {};
@@ -480,6 +481,94 @@ static void ShowValues(Str path)
          !RegEnumValueA(key, i, name, &nameSize, NULL, NULL, (BYTE *)data, &size); i++)
         Out(Format("\"%s\"=\"%s\"", Escape(name).c_str(), Escape(Str(data, size ? size - 1 : 0)).c_str()));
     RegCloseKey(key);
+}
+
+static void ShowLines(const Str &prefix, const Str &bytes)
+{
+    std::vector<Str> lines = Lines(bytes);
+    for (const Str &line : lines)  // an empty line as the prefix without its blank
+        Out(line.empty() ? prefix.substr(0, prefix.find(' ')) : prefix + Escape(line));
+}
+
+/* PROGRAM ARGUMENTS (QuorvexReport.exe) from the installation folder, in
+   the working folder: what it printed on standard output and error, any
+   window it showed (it must show none), and its exit code. */
+static void RunTool(const Str &line)
+{
+    if (!installed)
+        Install();
+    SECURITY_ATTRIBUTES inherited = { sizeof(inherited), NULL, TRUE };
+    HANDLE read[2], write[2];
+    for (int i = 0; i < 2; i++)
+        CreatePipe(&read[i], &write[i], &inherited, 1 << 16), SetHandleInformation(read[i], HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA start = {};
+    start.cb = sizeof(start), start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdOutput = write[0], start.hStdError = write[1];
+    size_t blank = std::min(line.find(' '), line.size());
+    Str command = "\"" INSTALL "\\" + line.substr(0, blank) + "\"" + line.substr(blank), printed[2];
+    PROCESS_INFORMATION tool = {};
+    BOOL started = CreateProcessA(NULL, &command[0], NULL, NULL, TRUE, CREATE_NO_WINDOW, NULL, "C:\\bb\\cwd", &start, &tool);
+    CloseHandle(write[0]), CloseHandle(write[1]);
+    std::set<Str> shown;
+    DWORD code = STILL_ACTIVE, begin = GetTickCount();
+    for (bool running = started; running; ) {
+        running = WaitForSingleObject(tool.hProcess, 20) == WAIT_TIMEOUT && GetTickCount() - begin < 60000;
+        HWND windows[16];
+        char name[256];
+        for (int i = 0, count = ProcessWindows(tool.dwProcessId, NULL, 1, windows, 16); i < count; i++)
+            GetClassNameA(windows[i], name, sizeof(name)), shown.insert(name);
+        for (int i = 0; i < 2; i++)
+            for (DWORD waiting = 0, got; PeekNamedPipe(read[i], NULL, 0, NULL, &waiting, NULL) && waiting;) {
+                char chunk[4096];
+                if (!ReadFile(read[i], chunk, sizeof(chunk), &got, NULL)) break;
+                printed[i].append(chunk, got);
+            }
+    }
+    if (!started) return Out("cannot start " + command);
+    ShowLines("out: ", printed[0]), ShowLines("err: ", printed[1]);
+    for (const Str &name : shown)
+        Out("window of class \"" + Escape(name) + "\"");
+    GetExitCodeProcess(tool.hProcess, &code);
+    Out(code == STILL_ACTIVE ? "still running after 60 s" : Format("exit code %lu", code));
+    EndProgram(&tool), CloseHandle(read[0]), CloseHandle(read[1]);
+}
+
+/* Splits a report into its sections (a line starting with '[' opens one),
+   lines as CR LF ends them; the date line left out. */
+static std::vector<std::pair<Str, Str> > Sections(const Str &bytes)
+{
+    std::vector<std::pair<Str, Str> > sections(1, std::make_pair(Str("(head)"), Str()));
+    for (size_t start = 0, end; start < bytes.size(); start = end + 2) {
+        end = std::min(bytes.find("\r\n", start), bytes.size());
+        Str line = bytes.substr(start, end - start) + (end < bytes.size() ? "\r\n" : "");
+        if (line[0] == '[')
+            sections.push_back(std::make_pair(line.substr(0, line.find("\r\n")), Str()));
+        else if (line.compare(0, 5, "Date:"))
+            sections.back().second += line;
+    }
+    return sections;
+}
+
+/* The tool's report FILE against the wizard's Quorvex.txt, byte for byte
+   but for the date line: each section that differs, as each report has it. */
+static void CompareReports(const Str &path)
+{
+    Str tool, wizard;
+    if (!ReadAll(path, &tool) || !ReadAll(INSTALL "\\Quorvex.txt", &wizard)) return Out("no such file");
+    std::vector<std::pair<Str, Str> > a = Sections(tool), b = Sections(wizard);
+    int same = 0;
+    for (size_t i = 0; i < std::max(a.size(), b.size()); i++) {
+        if (i < a.size() && i < b.size() && a[i] == b[i]) {
+            same++;
+            continue;
+        }
+        for (const auto *side : { &a, &b })
+            if (i < side->size()) {
+                Out((*side)[i].first + (side == &a ? " in the tool's report:" : " in the wizard's report:"));
+                ShowLines("| ", (*side)[i].second);
+            }
+    }
+    Out(Format("%d sections the same", same));
 }
 
 static HWND OpenWindow(bool box)  // the open message box, or the open dialog
@@ -533,7 +622,9 @@ static void Act(const Str &line)
     if (line[0] == '[' || line[0] == '"')
         Registry(line);
     else if (verb == "windows")
-        Registry("[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\Quorvex.exe]"), Registry("\"Version\"=\"" + rest + "\"");
+        for (const char *exe : { "Quorvex.exe", "QuorvexReport.exe" })
+            Registry(Str("[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\") + exe + "]"),
+                Registry("\"Version\"=\"" + rest + "\"");
     else if (verb == "copy")
         Copy(rest.substr(0, rest.find(' ')), rest.substr(rest.find(' ') + 1)),
             copiedFiles.push_back(rest.substr(rest.find(' ') + 1));
@@ -558,6 +649,10 @@ static void Act(const Str &line)
         Start(&program, rest);
     else if (verb == "start")
         Out("second program:"), Start(&second, rest.substr(std::min(rest.size(), (size_t)6))), Settle(&program);
+    else if (verb == "run")
+        RunTool(rest);
+    else if (verb == "compare")
+        CompareReports(rest.substr(0, rest.find(' ')));
     else if (verb == "report" || verb == "file")
         ShowFile(verb == "file" ? rest : INSTALL "\\Quorvex.txt");
     else if (verb == "values")
