@@ -39,6 +39,7 @@ static int SaveScreenshotBmp(const char *path)
 #define MAX_PAGES   13
 #define STEP_LIMIT_MS 60000
 #define START_LIMIT_MS 20000
+#define BLACK_WINDOW_CLASS "BlackWindowClass"  /* the display tests' full-screen window */
 
 static HWND FindMessageBox(DWORD processId)
 {
@@ -67,28 +68,58 @@ static int SaveShot(const char *folder, int page)
     return SaveScreenshotBmp(path);
 }
 
+/* Whether the screen shows more than a black test screen: the test picture
+   has been drawn on it. */
+static int ScreenShowsPicture(void)
+{
+    RECT rect = { 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) };
+    DWORD *pixels = CaptureScreen(&rect);
+    int lit = 0;
+    for (int i = 0; pixels != NULL && i < rect.right * rect.bottom; i++)
+        lit += (pixels[i] & 0xE0E0E0) != 0;
+    free(pixels);
+    return lit > 1000;
+}
+
+struct TestShot
+{
+    DWORD processId;
+    char path[MAX_PATH];
+    int taken;
+};
+
+/* Called while waiting for the wizard: once the black test window is up and
+   the test picture is on the screen, that moment is saved. */
+static void LookForTestPicture(void *context)
+{
+    TestShot *shot = (TestShot *)context;
+    HWND black = FindProcessWindow(shot->processId, BLACK_WINDOW_CLASS);
+    if (!shot->taken && black != NULL && IsWindowVisible(black) && ScreenShowsPicture())
+        shot->taken = SaveScreenshotBmp(shot->path);
+}
+
 /* Waits until the page after a Next press has settled: its test finished
-   (Close enabled again) and its text differs from the page before. Message
-   boxes on the way (the display tests' questions) are answered Yes. A test
-   still running after 2.5 s is showing its picture on the screen: that
-   moment is saved too, as page-NN-test.bmp. */
+   (Close enabled again) and its text differs from the page before. While a
+   test runs, the wizard's thread answers no message (it holds the test
+   picture in a pause), so the walk first waits until the wizard is idle
+   again, looking at the screen meanwhile (page-NN-test.bmp): idle means the
+   click has been handled, or a question waits in its message box, which is
+   answered Yes. */
 static int WaitNextPage(DWORD processId, HWND window, const char *before, const char *folder, int page)
 {
     char now[4352];
+    TestShot shot = { processId, "", 0 };
+    _snprintf(shot.path, sizeof(shot.path), "%s\\page-%02d-test.bmp", folder, page);
+    shot.path[sizeof(shot.path) - 1] = '\0';
     DWORD start = GetTickCount();
-    int shotDuringTest = 0;
     while (GetTickCount() - start < STEP_LIMIT_MS) {
-        if (!shotDuringTest && GetTickCount() - start >= 2500 && !IsWindowEnabled(GetDlgItem(window, ID_CLOSE)) &&
-            FindMessageBox(processId) == NULL) {
-            char path[MAX_PATH];
-            _snprintf(path, sizeof(path), "%s\\page-%02d-test.bmp", folder, page);
-            path[sizeof(path) - 1] = '\0';
-            SaveScreenshotBmp(path);
-            shotDuringTest = 1;
-        }
+        WaitIdle(window, STEP_LIMIT_MS, LookForTestPicture, &shot);
         HWND box = FindMessageBox(processId);
-        if (box != NULL && PressButton(box, IDYES) != NULL)
-            PressButton(box, IDOK);
+        if (box != NULL) {
+            if (PressButton(box, IDYES) != NULL)
+                PressButton(box, IDOK);
+            continue;
+        }
         PageSignature(window, now, sizeof(now));
         if (IsWindowEnabled(GetDlgItem(window, ID_CLOSE)) && lstrcmpA(now, before) != 0)
             return 1;
