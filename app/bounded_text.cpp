@@ -34,3 +34,16 @@ int FormatText(char *buffer, size_t size, const char *format, ...)
     va_end(args);
     return fitted;
 }
+
+int SplitFilePath(const char *path, char *directory, size_t directorySize, char *name, size_t nameSize)
+{
+    size_t cut = path[0] != '\0' && path[1] == ':' ? 2 : 0;
+    for (size_t i = 0; path[i] != '\0'; i++)
+        if (path[i] == '\\' || path[i] == '/')
+            cut = i + 1;
+    int fitted = CopyText(name, nameSize, path + cut);
+    CopyText(directory, directorySize, path);
+    if (cut < directorySize)
+        directory[cut] = '\0';
+    return fitted && cut < directorySize;
+}

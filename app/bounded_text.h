@@ -13,5 +13,10 @@ int AppendText(char *buffer, size_t size, const char *text);
 int FormatText(char *buffer, size_t size, const char *format, ...)
     __attribute__((format(ms_printf, 3, 4)));
 int FormatTextV(char *buffer, size_t size, const char *format, va_list args);
+/* Splits a path as the runtime's path splitting does: the directory part
+   (drive and everything through the last slash of either kind) and the name
+   part. Unlike _splitpath, which leaves every part empty when a name is
+   longer than 255 characters. 1 when both parts fitted. */
+int SplitFilePath(const char *path, char *directory, size_t directorySize, char *name, size_t nameSize);
 
 #endif

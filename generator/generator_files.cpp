@@ -94,29 +94,21 @@ int AddDroppedFile(HWND dialog, const char *path)
     if (record == NULL)
         return 0;
 
-    char drive[DROPPED_PATH_SIZE], dir[DROPPED_PATH_SIZE], name[DROPPED_PATH_SIZE], ext[DROPPED_PATH_SIZE];
-    char copy[DROPPED_PATH_SIZE];
-    if (!CopyText(copy, sizeof(copy), path)) {
+    /* The whole path must fit the list's record, and the name a registry
+       key (a FileCheck entry is named after the file). */
+    char directory[DROPPED_PATH_SIZE];
+    if (lstrlenA(path) >= DROPPED_PATH_SIZE ||
+        !SplitFilePath(path, directory, sizeof(directory), record->fileName, sizeof(record->fileName))) {
         Refuse("The file %s has a name too long for the file list%s", path, "");
         HeapFree(GetProcessHeap(), 0, record);
         return 0;
     }
-    _splitpath(copy, drive, dir, name, ext);
-    AppendText(drive, sizeof(drive), dir);
-    size_t length = (size_t)lstrlenA(drive);
+    size_t length = (size_t)lstrlenA(directory);
     if (length > 0)
-        drive[length - 1] = '\0';   /* the directory without its trailing backslash */
-    AppendText(name, sizeof(name), ext);
-
-    /* A FileCheck entry is a registry key named after the file: it must fit. */
-    if (!CopyText(record->fileName, sizeof(record->fileName), name)) {
-        Refuse("The file %s has a name too long for the file list%s", path, "");
-        HeapFree(GetProcessHeap(), 0, record);
-        return 0;
-    }
-    record->location = FindLocation(drive);
+        directory[length - 1] = '\0';   /* without its trailing backslash */
+    record->location = FindLocation(directory);
     if (record->location == (DWORD)-1) {
-        Refuse("The file %s has no valid installation path %s", path, drive);
+        Refuse("The file %s has no valid installation path %s", path, directory);
         HeapFree(GetProcessHeap(), 0, record);
         return 0;
     }

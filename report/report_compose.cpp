@@ -173,22 +173,6 @@ static void AppendDisplay(void)
 
 enum FileLineStyle { SOFTWARE_FILE_LINE, DIRECTDRAW_FILE_LINE };
 
-/* Splits a path as the runtime's path splitting does, into the directory
-   part (drive and everything through the last slash of either kind) and
-   the name part. Done here because _splitpath leaves every part empty when
-   a name is longer than 255 characters, and the line would lose its file. */
-static void SplitFilePath(const char *path, char *directory, size_t directorySize, char *name, size_t nameSize)
-{
-    size_t cut = path[0] != '\0' && path[1] == ':' ? 2 : 0;
-    for (size_t i = 0; path[i] != '\0'; i++)
-        if (path[i] == '\\' || path[i] == '/')
-            cut = i + 1;
-    CopyText(name, nameSize, path + cut);
-    CopyText(directory, directorySize, path);
-    if (cut < directorySize)
-        directory[cut] = '\0';
-}
-
 static void AppendFileLines(const FileCheckRecord *record, FileLineStyle style)
 {
     char drive[MAX_PATH], name[MAX_PATH];

@@ -58,13 +58,19 @@ static inline void EmptyScratch() {
     FindClose(search);
 }
 
-/* {main} is the scratch folder, {win} the Windows folder, {dir} the program's. */
+/* {main} is the scratch folder, {win} the Windows folder, {dir} the program's;
+   {300*n} stands for 300 letters n. */
 static inline std::string Fill(std::string text) {
     char windows[MAX_PATH];
     const std::string keys[][2] = { { "{main}", Scratch() }, { "{dir}", ProgramFolder() },
                                     { "{win}", std::string(windows, GetWindowsDirectoryA(windows, MAX_PATH)) } };
     for (auto &key : keys)
         for (size_t at; (at = text.find(key[0])) != std::string::npos;) text.replace(at, key[0].size(), key[1]);
+    for (size_t at = 0; (at = text.find('{', at)) != std::string::npos; at++) {
+        size_t star = text.find_first_not_of("0123456789", at + 1);
+        if (star > at + 1 && star + 2 < text.size() && text[star] == '*' && text[star + 2] == '}')
+            text.replace(at, star + 3 - at, std::string(atoi(text.c_str() + at + 1), text[star + 1]));
+    }
     return text;
 }
 /* Block "=== name" of expected/<file> (beside this source; Wine sees / as Z:), without its '#' lines. */
