@@ -20,7 +20,7 @@ install_dir="$demo/install"
 out="$demo/out"
 rm -rf "$install_dir" "$out"
 mkdir -p "$install_dir" "$out"
-cp "$bin/Quorvex.exe" "$bin"/*Quor*.DLL "$bin"/*Bitmap.dll "$bin/quorcur.ani" "$install_dir/"
+cp "$bin/Quorvex.exe" "$bin/QuorvexReport.exe" "$bin"/*Quor*.DLL "$bin"/*Bitmap.dll "$bin/quorcur.ani" "$install_dir/"
 
 # The product key of the family the hardware ID selects (Mirel otherwise).
 case "${hardware_id,,}" in
@@ -85,5 +85,9 @@ for shot in "$out"/page-*.bmp; do
   convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
 done
 [ -f "$install_dir/Quorvex.txt" ] && cp "$install_dir/Quorvex.txt" "$out/"
+# The unattended report of the same installation, beside the wizard's.
+echo "demo: QuorvexReport.exe $hardware_id /out $(windows_path "$out/QuorvexReport.txt")"
+(cd "$install_dir" && "$WINELOADER" QuorvexReport.exe $hardware_id /out "$(windows_path "$out/QuorvexReport.txt")" |
+  tr -d '\r' | sed 's/^/  /') || echo "demo: QuorvexReport.exe found failures (exit code $?)"
 echo "demo: screenshots and report in $out:"
 ls -1 "$out"
