@@ -25,7 +25,7 @@ struct Yuv {
     int y, u, v;
 };
 
-/* The design's formulas, as written: left to right, cut toward zero (before clamping). */
+/* The conversion formulas, as written: left to right, cut toward zero (before clamping). */
 static Yuv InDouble(double r, double g, double b)
 {
     return { (int)(0.587 * g + 0.299 * r + 0.114 * b), (int)(128.0 - 0.146 * r - 0.288 * g + 0.434 * b),
