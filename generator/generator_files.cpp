@@ -87,6 +87,8 @@ static void Refuse(const char *format, const char *path, const char *directory)
     ShowError(message);
 }
 
+#define REGISTRY_KEY_NAME_MAX 255   /* characters */
+
 int AddDroppedFile(HWND dialog, const char *path)
 {
     GeneratorFileRecord *record =
@@ -95,10 +97,11 @@ int AddDroppedFile(HWND dialog, const char *path)
         return 0;
 
     /* The whole path must fit the list's record, and the name a registry
-       key (a FileCheck entry is named after the file). */
+       key's name (a FileCheck entry is named after the file). */
     char directory[DROPPED_PATH_SIZE];
     if (lstrlenA(path) >= DROPPED_PATH_SIZE ||
-        !SplitFilePath(path, directory, sizeof(directory), record->fileName, sizeof(record->fileName))) {
+        !SplitFilePath(path, directory, sizeof(directory), record->fileName, sizeof(record->fileName)) ||
+        lstrlenA(record->fileName) > REGISTRY_KEY_NAME_MAX) {
         Refuse("The file %s has a name too long for the file list%s", path, "");
         HeapFree(GetProcessHeap(), 0, record);
         return 0;
