@@ -111,9 +111,15 @@ _qwe_start_xvfb() {
             if ! _qwe_alive "$pid"; then
                 break
             fi
+            # The server answering must be ours: two environments started
+            # at once may both try the same number, and the loser's server
+            # lives a moment before it gives up.
             if xdpyinfo -display ":$n" >/dev/null 2>&1; then
-                export DISPLAY=":$n"
-                return 0
+                if [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$pid" ]; then
+                    export DISPLAY=":$n"
+                    return 0
+                fi
+                break
             fi
             sleep 0.1
         done
