@@ -1,5 +1,4 @@
 #include <windows.h>
-#include <stdlib.h>
 
 #include "generator_files.h"
 #include "guid_text.h"
