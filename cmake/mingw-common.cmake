@@ -12,11 +12,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-# Test programs of the 64-bit build run under wine64.
-if(QUORVEX_TRIPLET STREQUAL "x86_64-w64-mingw32")
-  find_program(QUORVEX_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
-  if(NOT QUORVEX_WINE64)
-    set(QUORVEX_WINE64 /usr/lib/wine/wine64)
-  endif()
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${QUORVEX_WINE64})
-endif()
+# Test programs of both builds run under the Wine of the sid root
+# (scripts/sid-root.sh), which runs 32-bit and 64-bit programs alike.
+get_filename_component(QUORVEX_WINE_ROOT_LOADER ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-root ABSOLUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${QUORVEX_WINE_ROOT_LOADER})

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Installs everything the build and the tests need on a fresh Debian 12 machine.
-# Safe to run again: apt-get skips what is already there.
+# Installs everything the build and the tests need on a fresh Debian 12 machine,
+# and makes the sid root with the Wine the tests run (scripts/sid-root.sh).
+# Safe to run again: apt-get skips what is already there, and a complete root
+# is kept.
 set -euo pipefail
 
 packages=(
   cmake make ninja-build python3
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64
   googletest
-  wine wine64
+  debootstrap
   xvfb xauth x11-utils imagemagick
   pulseaudio pulseaudio-utils
 )
@@ -25,3 +27,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 echo "setup: all packages present"
+# Wine: the sid root's, for both architectures.
+"$(dirname "$0")/sid-root.sh" make

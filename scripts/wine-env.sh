@@ -11,14 +11,15 @@
 #                             the same for one program only
 #                             (HKCU\Software\Wine\AppDefaults\EXE)
 #   wine_env_run PROGRAM ARGS...
-#                             runs a program under the wine64 loader
+#                             runs a program under the Wine loader
 #   wine_env_stop             stops everything that wine_env_start started and
 #                             deletes the root folder; safe to call twice and
 #                             from an EXIT trap after a half-finished start
 #
 # Settings (environment, all optional):
 #   QUORVEX_WINE_ROOT     root folder to use (default: mktemp -d /tmp/quorvex-wine.XXXXXX)
-#   QUORVEX_SCREEN        Xvfb screen, WIDTHxHEIGHTxDEPTH (default 1024x768x24)
+#   QUORVEX_SCREEN        Xvfb screen, WIDTHxHEIGHTxDEPTH (default 1024x768x24;
+#                         depth 8 is Wine's own 256-colour mode on a 24-bit screen)
 #   QUORVEX_DISPLAY_FIRST first display number tried (default 91)
 #   QUORVEX_WINE_KEEP=1   keep the root folder (logs, prefix) after wine_env_stop
 #   QUORVEX_WINE_AUDIO=0  do not start PulseAudio (Wine then offers no mixer)
@@ -31,8 +32,15 @@
 # The prefix gets two settings for unattended runs: X11 Driver "Managed"="N"
 # and WineDbg "ShowCrashDialog"=0 (a crash prints a backtrace, no dialog).
 #
+# Wine is the sid root's (scripts/sid-root.sh), reached through scripts/wine-root
+# and scripts/wineserver-root: one Wine, in WoW64 mode, for the 32-bit release
+# and the 64-bit build. Xvfb and PulseAudio run on this machine; the root sees
+# their sockets through its bound /tmp.
+#
 # The functions return non-zero on failure and never call exit, so the file can
 # be sourced into an interactive shell as well as into a CI script.
+
+_QWE_SCRIPTS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 _qwe_log() { printf 'wine-env: %s\n' "$*" >&2; }
 
@@ -96,6 +104,7 @@ _qwe_kill_wait() {
 _qwe_start_xvfb() {
     local screen=${QUORVEX_SCREEN:-1024x768x24}
     local first=${QUORVEX_DISPLAY_FIRST:-91}
+    [ "${screen##*x}" = 8 ] && screen=${screen%x*}x24   # see _qwe_emulate_depth
     local n pid i log
     for ((n = first; n < first + 60; n++)); do
         if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then
@@ -169,13 +178,22 @@ EOF
     return 1
 }
 
-# Small Windows program that prints what Wine's audio offers; built only when
-# the MinGW compiler is there.
-_qwe_audio_probe() {
-    local src="$_QWE_ROOT/probe/audio_probe.c" exe="$_QWE_ROOT/probe/audio_probe.exe"
+# Builds a small Windows program from C source on standard input into
+# $_QWE_ROOT/probe/NAME.exe and prints its path; only when the MinGW
+# compiler is there.
+_qwe_build_tool() {
+    local name=$1 exe="$_QWE_ROOT/probe/$1.exe"
+    shift
     command -v x86_64-w64-mingw32-gcc >/dev/null 2>&1 || return 1
     mkdir -p "$_QWE_ROOT/probe" || return 1
-    cat >"$src" <<'EOF'
+    cat >"$_QWE_ROOT/probe/$name.c" || return 1
+    x86_64-w64-mingw32-gcc -O1 -o "$exe" "$_QWE_ROOT/probe/$name.c" "$@" >/dev/null 2>&1 && printf '%s\n' "$exe"
+}
+
+# What Wine's audio offers.
+_qwe_audio_probe() {
+    local exe
+    exe=$(_qwe_build_tool audio_probe -lwinmm <<'EOF'
 #include <windows.h>
 #include <mmsystem.h>
 #include <stdio.h>
@@ -185,8 +203,62 @@ int main(void)
     return 0;
 }
 EOF
-    x86_64-w64-mingw32-gcc -O1 -o "$exe" "$src" -lwinmm >/dev/null 2>&1 || return 1
+) || return 1
     timeout 60 "$WINELOADER" "$exe" 2>/dev/null | tr -d '\r'
+}
+
+# The prefix: a copy of one made once per Wine root (wineboot takes 20 s and
+# more, a copy a second), or a new one when there is no copy to take.
+_qwe_make_prefix() {
+    local cache rc
+    cache="$("$_QWE_SCRIPTS/sid-root.sh" path)/var/cache/quorvex-prefix"
+    if [ -f "$cache/system.reg" ] && cp -a "$cache" "$WINEPREFIX"; then
+        _QWE_PREFIX_HOW=copied
+        return 0
+    fi
+    rm -rf "$WINEPREFIX"
+    _QWE_PREFIX_HOW=made
+    timeout 300 "$WINELOADER" wineboot -i >"$_QWE_ROOT/logs/wineboot.log" 2>&1
+    rc=$?
+    # The server writes the registry files when it shuts down, a few seconds
+    # after the last program; wait for that, so that the prefix is complete.
+    timeout 60 "$WINESERVER" -w >/dev/null 2>&1
+    if [ $rc -ne 0 ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
+        _qwe_log "wineboot -i failed (status $rc, see $_QWE_ROOT/logs/wineboot.log)"
+        return 1
+    fi
+    # Kept for the next environment; mv -T refuses to replace one that
+    # another environment kept meanwhile.
+    mkdir -p "${cache%/*}" && cp -a "$WINEPREFIX" "$cache.$$" && mv -T "$cache.$$" "$cache" 2>/dev/null
+    rm -rf "$cache.$$"
+    return 0
+}
+
+# Wine 10 no longer draws on an 8-bit X screen (it says 16 bits there and
+# shows pictures wrong), so an 8-bit screen is a 24-bit Xvfb with Wine's own
+# 256-colour display mode, set once for the whole environment, as modern
+# Windows gives old programs their 256 colours.
+_qwe_emulate_depth() {
+    local depth=${QUORVEX_SCREEN:-x24} exe
+    depth=${depth##*x}
+    [ "$depth" = 8 ] || return 0
+    exe=$(_qwe_build_tool display_depth -luser32 <<'EOF'
+#include <windows.h>
+#include <stdlib.h>
+int main(int argc, char **argv)
+{
+    DEVMODEA mode = { 0 };
+    mode.dmSize = sizeof(mode);
+    if (argc != 2 || !EnumDisplaySettingsA(NULL, ENUM_CURRENT_SETTINGS, &mode)) return 1;
+    mode.dmBitsPerPel = atoi(argv[1]);
+    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    return ChangeDisplaySettingsA(&mode, 0) == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
+}
+EOF
+) && timeout 60 "$WINELOADER" "$exe" "$depth" >/dev/null 2>&1 || {
+        _qwe_log "cannot set a $depth-bit display mode"
+        return 1
+    }
 }
 
 _qwe_start_impl() {
@@ -217,25 +289,14 @@ _qwe_start_impl() {
 
     export WINEPREFIX="$_QWE_ROOT/prefix"
     export WINEARCH=win64
-    export WINELOADER=/usr/lib/wine/wine64
-    export WINESERVER=/usr/lib/wine/wineserver64
+    export WINELOADER="$_QWE_SCRIPTS/wine-root"
+    export WINESERVER="$_QWE_SCRIPTS/wineserver-root"
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
-    # Create the prefix (10-15 s), let its temporary server finish, then
-    # start the persistent one in its place.
     t1=$SECONDS
     _QWE_WINESERVER_STARTED=1
-    timeout 300 "$WINELOADER" wineboot -i >"$_QWE_ROOT/logs/wineboot.log" 2>&1
-    rc=$?
-    # The server writes the registry files when it shuts down, a few seconds
-    # after the last program; wait for that, so that the prefix is complete.
-    timeout 60 "$WINESERVER" -w >/dev/null 2>&1
-    if [ $rc -ne 0 ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
-        _qwe_log "wineboot -i failed (status $rc, see $_QWE_ROOT/logs/wineboot.log)"
-        wine_env_stop
-        return 1
-    fi
+    _qwe_make_prefix || { wine_env_stop; return 1; }
     _QWE_PREFIX_SECONDS=$((SECONDS - t1))
     # Without a timeout argument -p keeps the server up until "wineserver -k";
     # it returns once the server listens on its socket.
@@ -244,8 +305,12 @@ _qwe_start_impl() {
         wine_env_stop
         return 1
     fi
-    _QWE_WINESERVER_PID=$(_qwe_wineserver_pid)
+    for ((rc = 0; rc < 20; rc++)); do
+        _QWE_WINESERVER_PID=$(_qwe_wineserver_pid) && break
+        sleep 0.1
+    done
     _qwe_tune_prefix || { wine_env_stop; return 1; }
+    _qwe_emulate_depth || { wine_env_stop; return 1; }
 
     local audio="audio off"
     if [ "${QUORVEX_WINE_AUDIO:-1}" != 0 ]; then
@@ -256,19 +321,20 @@ _qwe_start_impl() {
             [ -n "$probe" ] && audio="$audio; $probe"
         fi
     fi
-    printf 'wine-env: DISPLAY=%s (%s) WINEPREFIX=%s (made in %ss) wineserver pid %s; %s; ready in %ss\n' \
-        "$DISPLAY" "${QUORVEX_SCREEN:-1024x768x24}" "$WINEPREFIX" "$_QWE_PREFIX_SECONDS" \
+    printf 'wine-env: DISPLAY=%s (%s) WINEPREFIX=%s (%s in %ss) wineserver pid %s; %s; ready in %ss\n' \
+        "$DISPLAY" "${QUORVEX_SCREEN:-1024x768x24}" "$WINEPREFIX" "$_QWE_PREFIX_HOW" "$_QWE_PREFIX_SECONDS" \
         "${_QWE_WINESERVER_PID:-?}" "$audio" "$((SECONDS - t0))"
     return 0
 }
 
 # PID of the wineserver that serves our prefix: its working folder is the
-# server folder of the prefix.
+# server folder of the prefix (compared as files: the server sees that folder
+# through the root's bound /tmp).
 _qwe_wineserver_pid() {
     local dir pid
     dir=$(_qwe_server_dir) || return 1
-    for pid in $(pgrep -x wineserver64 2>/dev/null; pgrep -x wineserver 2>/dev/null); do
-        if [ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" = "$dir" ]; then
+    for pid in $(pgrep -x wineserver 2>/dev/null); do
+        if [ "/proc/$pid/cwd" -ef "$dir" ]; then
             echo "$pid"
             return 0
         fi
@@ -276,23 +342,17 @@ _qwe_wineserver_pid() {
     return 1
 }
 
-# Server folder of WINEPREFIX. Debian's Wine keeps it in a mktemp folder
-# (TMPDIR/wine-XXXXXX) whose name it writes to WINEPREFIX/wineserver;
-# upstream Wine uses /tmp/.wine-UID. Either way it ends in server-DEV-INODE.
+# Server folder of WINEPREFIX: server-DEV-INODE of the prefix, in a folder
+# Debian's Wine makes with mktemp (/tmp/wine-XXXXXX) or upstream's
+# /tmp/.wine-UID.
 _qwe_server_dir() {
-    local base name
+    local name dir
     [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] || return 1
     name=$(printf 'server-%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
-    if [ -f "$WINEPREFIX/wineserver" ]; then
-        base=$(tr -d '\n\0' <"$WINEPREFIX/wineserver" 2>/dev/null)
-        case $base in
-            /*) ;;
-            *) base="${TMPDIR:-/tmp}/$base" ;;
-        esac
-    else
-        base="/tmp/.wine-$(id -u)"
-    fi
-    printf '%s/%s\n' "$base" "$name"
+    for dir in /tmp/wine-??????/"$name" "/tmp/.wine-$(id -u)/$name"; do
+        [ -d "$dir" ] && { printf '%s\n' "$dir"; return 0; }
+    done
+    return 1
 }
 
 # Settings that make the prefix fit for unattended tests:
