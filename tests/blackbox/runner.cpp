@@ -27,8 +27,8 @@ static HMODULE texts, pictures;
 static std::map<Str, int> singleTexts, longTexts;
 static std::vector<Str> copiedFiles, leftOut;
 static bool readOnly, installed, pageStep;  // pageStep: the action shows a page (picture and focus are fixed then)
-static int depth;
 static HWND webServer;
+static int depth;  // the screen's, for the whole run
 static int webServerCloses, webServerClosesShown;
 
 struct Program
@@ -144,31 +144,33 @@ static bool Near(DWORD a, DWORD b, int tolerance)  // each of red, green and blu
 
 /* Per cent of grid points of a w x h screen area (rows stride pixels apart)
    that show the picture scaled to fill it. Scalers round differently, so a
-   neighbour of the source pixel counts too. On 8 bits the screen shows the
-   program's palette indices through a palette of its own (Wine cannot show
-   another process's palette): there each colour of the picture must show as
-   one colour on the screen. */
+   neighbour of the source pixel counts too. In 256 colours the pictures go
+   through palettes to the nearest colours Wine's 256-colour mode has, so
+   there each colour of the picture must show as one colour of the screen,
+   the one it shows as most (the layout is checked, the colours are not). */
 static int Score(const DWORD *pixels, int stride, int w, int h, const BITMAPINFOHEADER *dib)
 {
-    std::map<DWORD, std::map<DWORD, int> > shownAs;
+    std::map<DWORD, std::map<DWORD, int> > seen;
+    std::map<DWORD, DWORD> shownAs;
+    for (int y = 2; depth == 8 && pixels && dib && y < h - 2; y += 5)
+        for (int x = 2; x < w - 2; x += 5)
+            seen[DibPixel(dib, x * dib->biWidth / w, y * dib->biHeight / h)][pixels[y * stride + x]]++;
+    for (auto &colour : seen)
+        shownAs[colour.first] = std::max_element(colour.second.begin(), colour.second.end(),
+            [](const std::pair<const DWORD, int> &a, const std::pair<const DWORD, int> &b) { return a.second < b.second; })->first;
     int points = 0, matches = 0;
     for (int y = 2; pixels && dib && y < h - 2; y += 5)
         for (int x = 2; x < w - 2; x += 5, points++) {
             int sx = x * dib->biWidth / w, sy = y * dib->biHeight / h;
-            if (depth == 8)
-                shownAs[DibPixel(dib, sx, sy)][pixels[y * stride + x]]++;
-            for (int n = 0; depth > 8 && n < 9; n++)
-                if (Near(DibPixel(dib, sx + n % 3 - 1, sy + n / 3 - 1), pixels[y * stride + x], 24)) {
+            for (int n = 0; n < 9; n++) {
+                DWORD colour = DibPixel(dib, sx + n % 3 - 1, sy + n / 3 - 1);
+                if (depth == 8 ? shownAs.count(colour) && shownAs[colour] == pixels[y * stride + x]
+                               : Near(colour, pixels[y * stride + x], 24)) {
                     matches++;
                     break;
                 }
+            }
         }
-    for (auto &colour : shownAs) {
-        int most = 0;
-        for (auto &screen : colour.second)
-            most = std::max(most, screen.second);
-        matches += most;
-    }
     return points ? matches * 100 / points : 0;
 }
 
@@ -192,8 +194,12 @@ static Str IdentifyPicture(HWND control)
    is not black, and whether it is bitmap 114 at its own size. */
 static void LookAtBlackScreen(Program *p)
 {
-    if (p->blackScreen.find("picture") != Str::npos || !FindProcessWindow(p->process.dwProcessId, "BlackWindowClass"))
+    HWND black = FindProcessWindow(p->process.dwProcessId, "BlackWindowClass");
+    if (p->blackScreen.find("picture") != Str::npos || !black)
         return;
+    // Wine shows what a program writes into a 256-colour primary only when
+    // its window surfaces happen to be flushed before: not looked at there.
+    if (depth == 8) return (void)(p->blackScreen = "black screen: up");
     int W = GetSystemMetrics(SM_CXSCREEN), H = GetSystemMetrics(SM_CYSCREEN);
     RECT screen = { 0, 0, W, H }, box = { W, H, 0, 0 };
     DWORD *pixels = CaptureScreen(&screen);
@@ -201,6 +207,7 @@ static void LookAtBlackScreen(Program *p)
         if (!Near(pixels[i], 0, 16))
             box.left = std::min(box.left, (LONG)(i % W)), box.right = std::max(box.right, (LONG)(i % W + 1)),
             box.top = std::min(box.top, (LONG)(i / W)), box.bottom = std::max(box.bottom, (LONG)(i / W + 1));
+    if (!IsWindowVisible(black)) return free(pixels);  // taken while the window went: the desktop coming back
     int w = box.right - box.left, h = box.bottom - box.top;
     bool card = w == 640 && h == 480 && Score(pixels + box.top * W + box.left, W, w, h, Dib(114)) >= 97;
     free(pixels);
@@ -296,7 +303,8 @@ static void DescribeWizard(Program *p)
     GetWindowTextOf(GetDlgItem(w, 1011), text, sizeof(text));
     line += Named(text, longTexts, "text");
     Str last, now = pageStep ? IdentifyPicture(GetDlgItem(w, 1016)) : "";
-    for (int i = 0; pageStep && i < 30 && now != last; i++)  // the same twice: painted and on the screen
+    // The same twice: painted and on the screen. No picture yet may be one not painted yet: waited for.
+    for (int i = 0; pageStep && i < 100 && (now != last || now == "none"); i++)
         Sleep(30), last = now, now = IdentifyPicture(GetDlgItem(w, 1016));
     DWORD_PTR position = 0;
     SendMessageTimeoutA(GetDlgItem(w, 1012), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 3000, &position);
@@ -734,7 +742,7 @@ int main(int argc, char **argv)
     if (argc < 4) return fprintf(stderr, "usage: runner BIN-DIR OUT-DIR SCENARIO...\n"), 2;
     char self[MAX_PATH];
     GetModuleFileNameA(NULL, self, MAX_PATH);
-    depth = GetDeviceCaps(GetDC(NULL), BITSPIXEL);  // the screen's, for the whole run
+    depth = GetDeviceCaps(GetDC(NULL), BITSPIXEL);
     bin = Str(argv[1]) + "\\";
     for (int i = 3; i < argc; i++) {
         Str scenario, expected, name = argv[i];
