@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds both architectures: build/win32 (release for Windows 98 to XP) and
-# build/win64 (modern Windows, with the tests), then packs each into its
+# Builds both architectures with their tests: build/win32 (release for
+# Windows 98 to XP) and build/win64 (modern Windows), then packs each into its
 # distribution ZIP (packaging/CMakeLists.txt).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,6 +10,8 @@ cmake --preset win32 >/dev/null
 cmake --build --preset win32
 cmake --preset win64 -DQUORVEX_WIN32_BIN="$root/build/win32/bin" >/dev/null
 cmake --build --preset win64
+# One CTest run over both builds' tests (scripts/test.sh).
+printf 'subdirs("win64" "win32")\n' >"$root/build/CTestTestfile.cmake"
 echo "build: $root/build/win32/bin/Quorvex.exe and $root/build/win64/bin/Quorvex.exe"
 
 packages=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need on a fresh Debian 12 machine,
-# and makes the sid root with the Wine the tests run (scripts/sid-root.sh).
+# fetches the runtime source the release needs (scripts/runtime-source.sh) and
+# makes the sid root with the Wine the tests run (scripts/sid-root.sh).
 # Safe to run again: apt-get skips what is already there, and a complete root
 # is kept.
 set -euo pipefail
@@ -27,5 +28,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 echo "setup: all packages present"
+# The runtime's start-up source, compiled again for the 486 by the release.
+"$(dirname "$0")/runtime-source.sh" fetch
 # Wine: the sid root's, for both architectures.
 "$(dirname "$0")/sid-root.sh" make

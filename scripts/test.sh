@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both architectures and runs every test
-# under wine64 on a private Xvfb screen; prints CTest's summary.
+# Installs what is missing, builds both architectures and runs both builds'
+# tests under the sid root's Wine on private Xvfb screens; prints CTest's
+# summary.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -14,4 +15,4 @@ trap wine_env_stop EXIT
 wine_env_start
 
 
-ctest --test-dir "$root/build/win64" --output-on-failure --timeout 600 -j 3 "$@"
+ctest --test-dir "$root/build" --output-on-failure --timeout 600 -j 3 "$@"

@@ -56,13 +56,13 @@ static void InstallBoardDouble()
 {
     saved = BoardInterface;
     Board = BoardDouble();
-    BoardInterface.getClassDevs = [](const GUID *interfaceClass, PCSTR enumerator, HWND window, DWORD flags) {
+    BoardInterface.getClassDevs = [](const GUID *interfaceClass, PCSTR enumerator, HWND window, DWORD flags) WINAPI {
         Complain(!IsEqualGUID(*interfaceClass, Board.interfaceClass), "device list of another class");
         Complain(enumerator != NULL || window != NULL || flags != 0x12, "device list asked otherwise");
         return ++Board.lists, Board.listFails ? INVALID_HANDLE_VALUE : deviceList;
     };
     BoardInterface.enumInterfaces = [](HDEVINFO, PSP_DEVINFO_DATA, const GUID *interfaceClass, DWORD index,
-                                       PSP_DEVICE_INTERFACE_DATA data) -> BOOL {
+                                       PSP_DEVICE_INTERFACE_DATA data) WINAPI -> BOOL {
         Complain(!IsEqualGUID(*interfaceClass, Board.interfaceClass), "interfaces of another class");
         Complain(index != (DWORD)Board.enumerations++, "interfaces not asked in order");
         Complain(data->cbSize != (sizeof(void *) == 8 ? 32 : 28), "interface data of another size");
@@ -74,7 +74,7 @@ static void InstallBoardDouble()
     };
     BoardInterface.getInterfaceDetail = [](HDEVINFO, PSP_DEVICE_INTERFACE_DATA data,
                                            PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail, DWORD size, PDWORD required,
-                                           PSP_DEVINFO_DATA) -> BOOL {
+                                           PSP_DEVINFO_DATA) WINAPI -> BOOL {
         std::string path = DevicePath((DWORD)data->Reserved);
         DWORD needed = (DWORD)(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + path.size() + 1);
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -85,11 +85,11 @@ static void InstallBoardDouble()
         Complain(detail->cbSize != (sizeof(void *) == 8 ? 8 : 5), "detail of another size");
         return memcpy(detail->DevicePath, path.c_str(), path.size() + 1) != NULL;
     };
-    BoardInterface.destroyList = [](HDEVINFO set) -> BOOL {
+    BoardInterface.destroyList = [](HDEVINFO set) WINAPI -> BOOL {
         return Complain(set != deviceList, "another list destroyed"), ++Board.destroyed;
     };
     BoardInterface.createFile = [](LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
-                                   DWORD disposition, DWORD flags, HANDLE templateFile) {
+                                   DWORD disposition, DWORD flags, HANDLE templateFile) WINAPI {
         Complain(access != (GENERIC_READ | GENERIC_WRITE) || share != 0 || security != NULL ||
                      disposition != OPEN_EXISTING || flags != 0 || templateFile != NULL, "device opened otherwise");
         DWORD index = (DWORD)atoi(strchr(path, '#') + 1);
@@ -99,14 +99,14 @@ static void InstallBoardDouble()
         return *Board.open.insert(Board.lastOpened = (HANDLE)(INT_PTR)(0x7000 + 4 * index)).first;
     };
     BoardInterface.deviceIoControl = [](HANDLE device, DWORD code, LPVOID input, DWORD inputSize, LPVOID output,
-                                        DWORD outputSize, LPDWORD, LPOVERLAPPED overlapped) -> BOOL {
+                                        DWORD outputSize, LPDWORD, LPOVERLAPPED overlapped) WINAPI -> BOOL {
         Board.requests++;
         Complain(device != Board.lastOpened || !Board.open.count(device), "request not to the last device opened");
         Complain(code != 0xFFFF2024 || input || inputSize || outputSize != 4 || overlapped, "request otherwise");
         *(DWORD *)output = Board.requestFails ? 0xDEAD : Board.word;
         return !Board.requestFails;
     };
-    BoardInterface.closeHandle = [](HANDLE handle) -> BOOL {
+    BoardInterface.closeHandle = [](HANDLE handle) WINAPI -> BOOL {
         return Complain(!Board.open.erase(handle), "a handle closed that was not open"), TRUE;
     };
 }

@@ -114,11 +114,13 @@ static DWORD FormatCode(const DDPIXELFORMAT &f)
 }
 
 #define PUT(table, method, ...) table.method = (decltype(table.method))(void *)(__VA_ARGS__)
-#define SET(table, method, ...) PUT(table, method, +[] __VA_ARGS__)
+/* Methods are stdcall on 32 bits: a plain lambda there would leave its
+   arguments on the caller's stack. */
+#define SET(table, method, params, ...) PUT(table, method, +[] params STDMETHODCALLTYPE __VA_ARGS__)
 
 static void FillVtables()
 {
-    SET(directDrawVtbl, QueryInterface, (DdObject *, REFIID iid, void **out) {
+    SET(directDrawVtbl, QueryInterface, (DdObject *, REFIID iid, void **out), {
         bool four = IsEqualGUID(iid, iidDirectDraw4);
         Complain(!four && !IsEqualGUID(iid, iidDirectDraw2), "an interface nobody needs");
         std::string name = four ? "query4" : "query2";   /* "...null": a null one; "...leak": one despite failing */
@@ -126,32 +128,32 @@ static void FillVtables()
         *out = handed ? New(four ? (const void *)&directDraw4Vtbl : &directDraw2Vtbl) : NULL;
         return failing ? E_NOINTERFACE : DD_OK;
     });
-    SET(directDraw4Vtbl, GetDeviceIdentifier, (DdObject *, DDDEVICEIDENTIFIER *id, DWORD) {
+    SET(directDraw4Vtbl, GetDeviceIdentifier, (DdObject *, DDDEVICEIDENTIFIER *id, DWORD), {
         return *id = Ddraw.identifier, Call("identify");
     });
-    SET(directDraw2Vtbl, GetCaps, (DdObject *, DDCAPS *driver, DDCAPS *emulation) {
+    SET(directDraw2Vtbl, GetCaps, (DdObject *, DDCAPS *driver, DDCAPS *emulation), {
         Complain(driver->dwSize != 380 || (emulation != NULL && emulation->dwSize != 380), "DDCAPS of another size");
         return *driver = Ddraw.caps, driver->dwSize = 380, Call("caps");
     });
-    SET(directDraw2Vtbl, GetDisplayMode, (DdObject *, DDSURFACEDESC *mode) {
+    SET(directDraw2Vtbl, GetDisplayMode, (DdObject *, DDSURFACEDESC *mode), {
         Complain(mode->dwSize != sizeof(DDSURFACEDESC), "mode of another size");
         return *mode = Ddraw.mode, Call("mode");
     });
-    SET(directDraw2Vtbl, SetCooperativeLevel, (DdObject *, HWND window, DWORD flags) {
+    SET(directDraw2Vtbl, SetCooperativeLevel, (DdObject *, HWND window, DWORD flags), {
         return Complain(window != NULL || flags != DDSCL_NORMAL, "cooperation other than normal"), Call("cooperate");
     });
-    SET(surfaceVtbl, Lock, (DdObject *self, RECT *area, DDSURFACEDESC *d, DWORD flags, HANDLE event) {
+    SET(surfaceVtbl, Lock, (DdObject *self, RECT *area, DDSURFACEDESC *d, DWORD flags, HANDLE event), {
         Complain(area != NULL || flags != DDLOCK_WAIT || event != NULL || d->dwSize != sizeof(*d), "odd lock");
         *d = self->description, d->lPitch = self->isPrimary ? Ddraw.primaryPitch : Ddraw.overlayPitch;
         d->lpSurface = self->isPrimary ? &Ddraw.primary[Ddraw.guard] : Ddraw.overlay.data();
         return Call(self->isPrimary ? "lock" : "overlaylock");
     });
-    SET(surfaceVtbl, Unlock, (DdObject *self, void *) { return Call(self->isPrimary ? "unlock" : "overlayunlock"); });
-    SET(surfaceVtbl, GetSurfaceDesc, (DdObject *self, DDSURFACEDESC *d) { return *d = self->description, Call("desc"); });
-    SET(surfaceVtbl, GetDC, (DdObject *, HDC *dc) { return *dc = NULL, Call("getdc"), DDERR_GENERIC; });
+    SET(surfaceVtbl, Unlock, (DdObject *self, void *), { return Call(self->isPrimary ? "unlock" : "overlayunlock"); });
+    SET(surfaceVtbl, GetSurfaceDesc, (DdObject *self, DDSURFACEDESC *d), { return *d = self->description, Call("desc"); });
+    SET(surfaceVtbl, GetDC, (DdObject *, HDC *dc), { return *dc = NULL, Call("getdc"), DDERR_GENERIC; });
     PUT(directDrawVtbl, Release, Release), PUT(directDraw2Vtbl, Release, Release);
     PUT(directDraw4Vtbl, Release, Release), PUT(surfaceVtbl, Release, Release);
-    SET(directDraw2Vtbl, CreateSurface, (DdObject *, DDSURFACEDESC *d, DdObject **out, IUnknown *outer) {
+    SET(directDraw2Vtbl, CreateSurface, (DdObject *, DDSURFACEDESC *d, DdObject **out, IUnknown *outer), {
         *out = NULL, Complain(d->dwSize != sizeof(DDSURFACEDESC) || outer != NULL, "surface asked otherwise");
         if (d->ddsCaps.dwCaps == DDSCAPS_PRIMARYSURFACE && d->dwFlags == DDSD_CAPS) {
             DWORD bytes = std::max<DWORD>(1, (Ddraw.mode.ddpfPixelFormat.dwRGBBitCount + 7) / 8);
@@ -169,7 +171,7 @@ static void FillVtables()
         *out = (DdObject *)NewDoubleSurface(*d);
         return DD_OK;
     });
-    SET(surfaceVtbl, UpdateOverlay, (DdObject *self, RECT *from, DdObject *onto, RECT *to, DWORD flags, DDOVERLAYFX *fx) {
+    SET(surfaceVtbl, UpdateOverlay, (DdObject *self, RECT *from, DdObject *onto, RECT *to, DWORD flags, DDOVERLAYFX *fx), {
         Complain(self->isPrimary || fx != NULL || (onto != NULL && !onto->isPrimary), "overlay put elsewhere");
         if (flags == DDOVER_HIDE)
             return Call("hide");
@@ -202,14 +204,14 @@ void InstallDisplayDouble()
     ProgramInstance = GetModuleHandleA(NULL), BitmapLibrary = pictures, MainWindow = owner;
     FillVtables(), objects.clear();
     Ddraw = DisplayDouble();
-    DirectDrawCreateEntry = (DirectDrawCreateFunction)(void *)+[](GUID *driver, DdObject **out, IUnknown *outer) {
+    DirectDrawCreateEntry = (DirectDrawCreateFunction)(void *)+[](GUID *driver, DdObject **out, IUnknown *outer) WINAPI {
         Complain(driver != NULL || outer != NULL, "DirectDrawCreate of another driver");
         HRESULT result = Call("create");
         return *out = result == DD_OK ? New(&directDrawVtbl) : NULL, result;
     };
     ReplaceImport("user32.dll", "EnumDisplaySettingsA",
-                  (void *)+[](LPCSTR, DWORD, DEVMODEA *mode) { return mode->dmBitsPerPel = Ddraw.screenBits, TRUE; });
-    ReplaceImport("kernel32.dll", "Sleep", (void *)+[](DWORD ms) { Ddraw.slept += ms; });
+                  (void *)+[](LPCSTR, DWORD, DEVMODEA *mode) WINAPI { return mode->dmBitsPerPel = Ddraw.screenBits, TRUE; });
+    ReplaceImport("kernel32.dll", "Sleep", (void *)+[](DWORD ms) WINAPI { Ddraw.slept += ms; });
 
     ZeroMemory(&DiagnosticResults, sizeof(DiagnosticResults));
     DiagnosticResults.display = { 800, 600, 3, 2, { "earlier.drv", "Earlier adapter", { { 0x00030004, 0x00010002 } },
