@@ -1,4 +1,5 @@
 #include "board_interface.h"
+#include "../app/system_library.h"
 
 BoardInterfaceCalls BoardInterface = { NULL, NULL, NULL, NULL, CreateFileA, DeviceIoControl, CloseHandle };
 
@@ -15,7 +16,7 @@ int BindBoardInterface(void)
     static int tried;
     if (!HasSetupApi() && !tried) {
         tried = 1;
-        HMODULE library = LoadLibraryA("setupapi.dll");
+        HMODULE library = LoadSystemLibrary("setupapi.dll");
         if (library != NULL) {
             BIND(getClassDevs, library, "SetupDiGetClassDevsA");
             BIND(enumInterfaces, library, "SetupDiEnumDeviceInterfaces");

@@ -1,4 +1,5 @@
 #include "directdraw_library.h"
+#include "../app/system_library.h"
 
 DirectDrawCreateFunction DirectDrawCreateEntry;
 
@@ -7,7 +8,7 @@ DirectDrawCreateFunction BindDirectDraw(void)
     static int tried;
     if (DirectDrawCreateEntry == NULL && !tried) {
         tried = 1;
-        HMODULE library = LoadLibraryA("ddraw.dll");
+        HMODULE library = LoadSystemLibrary("ddraw.dll");
         if (library != NULL)
             DirectDrawCreateEntry = (DirectDrawCreateFunction)(void *)GetProcAddress(library, "DirectDrawCreate");
     }
