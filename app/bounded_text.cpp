@@ -38,9 +38,11 @@ int FormatText(char *buffer, size_t size, const char *format, ...)
 int SplitFilePath(const char *path, char *directory, size_t directorySize, char *name, size_t nameSize)
 {
     size_t cut = path[0] != '\0' && path[1] == ':' ? 2 : 0;
-    for (size_t i = 0; path[i] != '\0'; i++)
-        if (path[i] == '\\' || path[i] == '/')
-            cut = i + 1;
+    /* Character by character: in a multibyte code page (Japanese, Chinese,
+       Korean) the second byte of a character may be a backslash. */
+    for (const char *p = path; *p != '\0'; p = CharNextA(p))
+        if (*p == '\\' || *p == '/')
+            cut = (size_t)(p - path) + 1;
     int fitted = CopyText(name, nameSize, path + cut);
     CopyText(directory, directorySize, path);
     if (cut < directorySize)

@@ -36,8 +36,13 @@ static void Print(DWORD stream, const char *format, ...)
     va_start(args, format);
     FormatTextV(line, sizeof(line), format, args);
     va_end(args);
-    DWORD written;
-    WriteFile(GetStdHandle(stream), line, (DWORD)lstrlenA(line), &written, NULL);
+    DWORD mode, written;
+    HANDLE handle = GetStdHandle(stream);
+    /* A console shows the OEM code page; a file or a pipe gets the ANSI
+       text, as the report has it. */
+    if (GetConsoleMode(handle, &mode))
+        CharToOemBuffA(line, line, (DWORD)lstrlenA(line));
+    WriteFile(handle, line, (DWORD)lstrlenA(line), &written, NULL);
 }
 
 /* Where the shared code's error boxes go: standard error, with the system's

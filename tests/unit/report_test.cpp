@@ -23,6 +23,12 @@ static BOOL WINAPI DisplayMode(LPCSTR, DWORD mode, DEVMODEA *settings) {
     return mode == ENUM_CURRENT_SETTINGS && displayBits != 0;
 }
 
+/* CharNextA as a Japanese system has it (Shift-JIS lead bytes 0x81-0x9F, 0xE0-0xFC). */
+static LPSTR WINAPI ShiftJisCharNext(LPCSTR p) {
+    BYTE c = (BYTE)*p;
+    return (LPSTR)(c == 0 ? p : ((c >= 0x81 && c <= 0x9F) || c >= 0xE0) && p[1] != 0 ? p + 2 : p + 1);
+}
+
 static void AddRecord(FileCheckRecord **list, const std::string &path, const std::string &version, DWORD status) {
     while (*list != NULL) list = &(*list)->next;
     *list = (FileCheckRecord *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(FileCheckRecord));
@@ -89,6 +95,16 @@ TEST_F(ReportTest, OtherValuesGiveTheirLines) {
         if (row[0] == "bits")
             EXPECT_TRUE(r.display.colourClass == Number(row[3]) && r.display.bytesPerPixel == Number(row[4])) << row[1] << " bits";
     }
+}
+
+/* On a Japanese system the second byte of a character may be a backslash
+   (0x95 0x5C is one character): the name is split from its folder after
+   whole characters, so it keeps its own padding to 16. */
+TEST_F(ReportTest, MultibyteNameSplitAfterWholeCharacters) {
+    ReplaceImport("user32.dll", "CharNextA", (void *)ShiftJisCharNext);
+    FreeFileCheckList(&r.softwareFiles);
+    AddRecord(&r.softwareFiles, "C:\\Mirel\\\x95\x5C.dll", "1.2.0.15", 0);
+    EXPECT_NE(std::string::npos, WrittenReport().find("\r\nFile C:\\Mirel\\\x95\x5C.dll           - Version 1.02.015 (ok)\r\n"));
 }
 
 TEST_F(ReportTest, LongLineIsCutAndLongReportKeepsEveryLine) {

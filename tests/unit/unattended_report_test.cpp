@@ -22,6 +22,8 @@ static INT_PTR WINAPI RefuseDialog(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM)
     return -1;
 }
 
+static BOOL WINAPI ConsoleMode(HANDLE, LPDWORD mode) { return *mode = ENABLE_PROCESSED_OUTPUT, TRUE; }
+
 struct ToolRun {
     int exitCode;
     std::string out, err;
@@ -98,6 +100,19 @@ TEST_F(UnattendedReport, PrintsOneLinePerTestAndCountsTheFailedOnes)
     EXPECT_EQ(0u, failing.out.find("Software installation test: FILE NOT FOUND\r\n"));
     EXPECT_EQ("QuorvexReport: hardware ID \"Bogus\" not supported; assuming Mirel\r\n", failing.err);
     EXPECT_NE(std::string::npos, ReadWholeFile(report).find("File C:\\windows\\nowhere.dll"));
+}
+
+/* On a console, which shows the OEM code page, the text is written in it:
+   "é" (0xE9 in Windows-1252) is 0x82 in code page 437; to a file it stays. */
+TEST_F(UnattendedReport, ConsoleGetsTheOemCodePage)
+{
+    const char *id = "Vid\xE9o";
+    EXPECT_EQ("QuorvexReport: hardware ID \"Vid\xE9o\" not supported; assuming Mirel\r\n",
+              RunTool({ id, "/out", report.c_str() }).err);
+    ReplaceImport("kernel32.dll", "GetConsoleMode", (void *)ConsoleMode);
+    ToolRun console = RunTool({ id, "/out", report.c_str() });
+    EXPECT_EQ("QuorvexReport: hardware ID \"Vid\x82o\" not supported; assuming Mirel\r\n", console.err);
+    EXPECT_EQ(0u, console.out.find("Software installation test: OK\r\n"));
 }
 
 TEST_F(UnattendedReport, ReportThatCannotBeWrittenEndsWithOneHundred)
