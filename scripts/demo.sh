@@ -52,7 +52,8 @@ write_demo_registry() {
 
 if [ -n "${DISPLAY:-}" ]; then
   # A person is at the screen: a prefix of the demo's own, kept between runs.
-  export WINEPREFIX="$demo/prefix" WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+  # The Wine of the sid root, as in the tests (scripts/sid-root.sh).
+  export WINEPREFIX="$demo/prefix" WINELOADER="$root/scripts/wine-root" WINESERVER="$root/scripts/wineserver-root"
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   [ -d "$WINEPREFIX" ] || "$WINELOADER" wineboot -i >/dev/null 2>&1
   # Wine waits up to two seconds for a window manager whenever it shows one

@@ -5,8 +5,6 @@
    usage: runner BIN-DIR OUT-DIR SCENARIO...   or   runner --probe FILE */
 #include <windows.h>
 #include <commctrl.h>
-#include <ddraw.h>
-#include <mmsystem.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <stdio.h>
@@ -691,33 +689,13 @@ static int Probe(const char *path)
     GetLocalTime(&now);
     std::map<Str, Str> values = { { "{date}", Format("%02d.%02d.%04d", now.wDay, now.wMonth, now.wYear) },
         { "{system language}", Format("0x%04X", GetSystemDefaultLangID()) },
-        { "{user language}", Format("0x%04X", GetUserDefaultLangID()) },
-        { "{mixers}", Format("Number of audio mixer devices: %u", mixerGetNumDevs()) } };
+        { "{user language}", Format("0x%04X", GetUserDefaultLangID()) } };
     for (const char *library : { "comctl32", "shell32" }) {
         DLLVERSIONINFO version = { sizeof(version), 0, 0, 0, 0 };
         DLLGETVERSIONPROC get = (DLLGETVERSIONPROC)(void *)GetProcAddress(LoadLibraryA(library), "DllGetVersion");
         if (get && SUCCEEDED(get(&version)))
             values["{" + Str(library) + "}"] = Format("Version %lu.%lu", version.dwMajorVersion, version.dwMinorVersion);
     }
-    MIXERCAPSA caps;
-    for (UINT i = 0; i < mixerGetNumDevs(); i++)
-        if (!mixerGetDevCapsA(i, &caps, sizeof(caps)))
-            values["{mixers}"] += Format("\n| Name of audio mixer %u: %s", i, Escape(caps.szPname).c_str());
-    DDDEVICEIDENTIFIER id = {};
-    IDirectDraw *directDraw = NULL;
-    IDirectDraw4 *directDraw4 = NULL;
-    typedef HRESULT(WINAPI * Create)(GUID *, IDirectDraw **, IUnknown *);  // loaded only where needed
-    HMODULE ddraw = text.find("{display") != Str::npos ? LoadLibraryA("ddraw.dll") : NULL;
-    Create create = (Create)(void *)GetProcAddress(ddraw, "DirectDrawCreate");
-    if (create && SUCCEEDED(create(NULL, &directDraw, NULL)) &&
-        SUCCEEDED(directDraw->QueryInterface(IID_IDirectDraw4, (void **)&directDraw4)))
-        directDraw4->GetDeviceIdentifier(&id, 0), directDraw4->Release();
-    DWORD high = id.liDriverVersion.HighPart, low = id.liDriverVersion.LowPart;
-    values["{display driver}"] = "Driver name:          " + Escape(id.szDriver) +
-                                 "\n| Driver description:   " + Escape(id.szDescription) +
-                Format("\n| Driver version:       %lu.%02lu.%02lu.%04lu\n| Vendor identifier:    %08lX\n"
-                       "| Chipset identifier:   %08lX\n| Chipset revision:     %08lX",
-                       high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF, id.dwVendorId, id.dwDeviceId, id.dwRevision);
     for (auto &value : values)
         for (size_t at; (at = text.find(value.first)) != Str::npos;)
             text.replace(at, value.first.size(), value.second);
