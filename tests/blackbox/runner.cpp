@@ -387,9 +387,10 @@ static void Registry(const Str &line)
         RegSetValueExA(key, name.c_str(), 0, type, (const BYTE *)data.data(), data.size()), RegCloseKey(key);
 }
 
-static void Copy(const Str &source, const Str &target)
+static void Copy(const Str &source, const Str &target)  // a file it replaces comes back at the clean-up
 {
     SHCreateDirectoryExA(NULL, target.substr(0, target.rfind('\\')).c_str(), NULL);
+    MoveFileA(target.c_str(), (target + ".saved").c_str());
     for (const char *from : { "fixtures\\", "demo_files\\", "" })
         if (CopyFileA((bin + from + source).c_str(), target.c_str(), FALSE)) return;
     Out("cannot copy " + source);
@@ -443,7 +444,7 @@ static void Cleanup()
     SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Quorvex.exe");
     SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\QuorvexReport.exe");
     for (const Str &file : copiedFiles)
-        DeleteFileA(file.c_str());
+        DeleteFileA(file.c_str()), MoveFileA((file + ".saved").c_str(), file.c_str());
     SHFILEOPSTRUCTA remove = {};
     remove.wFunc = FO_DELETE, remove.pFrom = "C:\\bb\0C:\\Program Files\\Tavolink\0", remove.fFlags = FOF_NO_UI;
     SHFileOperationA(&remove);
@@ -662,8 +663,12 @@ static void Act(const Str &line)
         char title[256] = "";
         for (DWORD start = GetTickCount(); !notepad && GetTickCount() - start < 10000; Sleep(50))
             notepad = FindWindowA("Notepad", NULL);
+        for (DWORD start = GetTickCount(); notepad && !IsWindowVisible(notepad) && GetTickCount() - start < 5000;)
+            Sleep(50);   // a window is made hidden and shown after
         GetWindowTextOf(notepad, title, sizeof(title));
-        Out(notepad ? Format("notepad \"%s\"", Escape(title).c_str()) : "no notepad within 10 s");
+        Out(notepad ? Format("notepad \"%s\", %s", Escape(title).c_str(),
+                             IsWindowVisible(notepad) && !IsIconic(notepad) ? "shown" : "hidden")
+                    : "no notepad within 10 s");
         for (DWORD start = GetTickCount(); IsWindow(notepad) && GetTickCount() - start < 10000; Sleep(50))
             PostMessageA(notepad, WM_CLOSE, 0, 0);
     } else if (line == "close box" || line == "minimize")

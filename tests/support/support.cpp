@@ -148,3 +148,22 @@ void RecordMessageBoxes(int answer)
     boxAnswer = answer;
     ReplaceImport("user32.dll", "MessageBoxA", (void *)RecordingMessageBox);
 }
+
+int CountGdiObjects()
+{
+    int count = 0;
+    for (ULONG_PTR slot = 1; slot < 0x10000; slot++)
+        count += GetObjectType((HGDIOBJ)slot) != 0;
+    return count;
+}
+
+int CountWindows()
+{
+    int count = 0;
+    EnumWindows([](HWND window, LPARAM count) CALLBACK -> BOOL {
+        DWORD process;
+        GetWindowThreadProcessId(window, &process);
+        return *(int *)count += process == GetCurrentProcessId(), TRUE;
+    }, (LPARAM)&count);
+    return count;
+}

@@ -70,14 +70,4 @@ template <typename Check> void SweepValues(std::initializer_list<size_t> sizes, 
             }
 }
 
-/* Live GDI objects: every slot of the handle table is asked (Wine's
-   GetGuiResources says 0). */
-inline int CountGdiObjects()
-{
-    int count = 0;
-    for (ULONG_PTR slot = 1; slot < 0x10000; slot++)
-        count += GetObjectType((HGDIOBJ)slot) != 0;
-    return count;
-}
-
 #endif

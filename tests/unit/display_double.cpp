@@ -98,6 +98,9 @@ static DdObject *New(const void *vtbl, const DDSURFACEDESC &description = {}, bo
 static ULONG STDMETHODCALLTYPE Release(DdObject *self)
 {
     Complain(self->references == 0, "released once too often");
+    bool surfaceLeft = std::any_of(objects.begin(), objects.end(),
+                                   [](const DdObject &o) { return o.vtbl == &surfaceVtbl && o.references > 0; });
+    Complain(self->vtbl != &surfaceVtbl && self->references == 1 && surfaceLeft, "DirectDraw given back before its surfaces");
     return Ddraw.references -= self->references > 0 && --self->references == 0, self->references;
 }
 
@@ -150,7 +153,21 @@ static void FillVtables()
     });
     SET(surfaceVtbl, Unlock, (DdObject *self, void *), { return Call(self->isPrimary ? "unlock" : "overlayunlock"); });
     SET(surfaceVtbl, GetSurfaceDesc, (DdObject *self, DDSURFACEDESC *d), { return *d = self->description, Call("desc"); });
-    SET(surfaceVtbl, GetDC, (DdObject *, HDC *dc), { return *dc = NULL, Call("getdc"), DDERR_GENERIC; });
+    SET(surfaceVtbl, GetDC, (DdObject *self, HDC *dc), {
+        *dc = NULL;
+        if (Call("getdc") || !Ddraw.surfaceDc) return DDERR_GENERIC;
+        BITMAPINFO info = { { sizeof(BITMAPINFOHEADER), (LONG)self->description.dwWidth,
+                              -(LONG)self->description.dwHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0 }, {} };
+        void *bits;
+        SelectObject(Ddraw.openDc = *dc = CreateCompatibleDC(NULL), CreateDIBSection(NULL, &info, DIB_RGB_COLORS, &bits, NULL, 0));
+        return DD_OK;
+    });
+    SET(surfaceVtbl, ReleaseDC, (DdObject *, HDC dc), {
+        Complain(dc == NULL || dc != Ddraw.openDc, "a DC given back that was not handed out");
+        HGDIOBJ picture = GetCurrentObject(dc, OBJ_BITMAP);
+        DeleteDC(dc), DeleteObject(picture), Ddraw.openDc = NULL;
+        return Call("releasedc");
+    });
     PUT(directDrawVtbl, Release, Release), PUT(directDraw2Vtbl, Release, Release);
     PUT(directDraw4Vtbl, Release, Release), PUT(surfaceVtbl, Release, Release);
     SET(directDraw2Vtbl, CreateSurface, (DdObject *, DDSURFACEDESC *d, DdObject **out, IUnknown *outer), {
@@ -199,6 +216,10 @@ void InstallDisplayDouble()
         found = { BindDirectDraw(), MainWindow, PlatformClass };   /* bound once: no ddraw.dll stays without it */
         pictures = LoadLibraryA((TestDirectory() + "MirelBitmap.dll").c_str());
         owner = CreateWindowA("STATIC", "owner", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+        /* What the system keeps for good after the first palette realised in the window: not a case's to count. */
+        HDC dc = GetDC(owner);
+        HPALETTE palette = CreateHalftonePalette(dc), old = SelectPalette(dc, palette, FALSE);
+        RealizePalette(dc), SelectPalette(dc, old, FALSE), DeleteObject(palette), ReleaseDC(owner, dc);
     }
     SelectProductProfile("Mirel"), LoadLanguageLibrary();
     ProgramInstance = GetModuleHandleA(NULL), BitmapLibrary = pictures, MainWindow = owner;
@@ -212,6 +233,12 @@ void InstallDisplayDouble()
     ReplaceImport("user32.dll", "EnumDisplaySettingsA",
                   (void *)+[](LPCSTR, DWORD, DEVMODEA *mode) WINAPI { return mode->dmBitsPerPel = Ddraw.screenBits, TRUE; });
     ReplaceImport("kernel32.dll", "Sleep", (void *)+[](DWORD ms) WINAPI { Ddraw.slept += ms; });
+    /* A 256-colour screen's palette (Wine's reads back empty): 3 bits of red, 3 of green, 2 of blue. */
+    ReplaceImport("gdi32.dll", "GetSystemPaletteEntries", (void *)+[](HDC, UINT first, UINT count, PALETTEENTRY *e) WINAPI {
+        for (UINT i = first; i < first + count && i < 256; i++)
+            e[i - first] = { (BYTE)((i & 7) * 255 / 7), (BYTE)((i >> 3 & 7) * 255 / 7), (BYTE)((i >> 6) * 85), 0 };
+        return std::min(count, 256 - std::min(first, 256u));
+    });
 
     ZeroMemory(&DiagnosticResults, sizeof(DiagnosticResults));
     DiagnosticResults.display = { 800, 600, 3, 2, { "earlier.drv", "Earlier adapter", { { 0x00030004, 0x00010002 } },
@@ -243,7 +270,9 @@ void UseDisplayCase(const DoubleCase &c)
     Ddraw.mode = { sizeof(DDSURFACEDESC), DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT, height, width };
     Ddraw.mode.ddpfPixelFormat = { 32, c.Number("flags", DDPF_RGB), 0, { bits }, { masks[0] }, { masks[1] },
                                      { masks[2] } };
-    PlatformClass = c.Text("platform") == "98" ? PLATFORM_WIN98 : PLATFORM_NT5;
+    PlatformClass = c.Text("platform") == "98" ? PLATFORM_WIN98 : c.Text("platform") == "nt6" ? PLATFORM_NT6 : PLATFORM_NT5;
+    Ddraw.surfaceDc = c.Has("surfacedc");
+    Ddraw.gdiObjects = CountGdiObjects(), Ddraw.windows = CountWindows();
     DirectDrawCreateEntry = c.Has("noddraw") ? NULL : DirectDrawCreateEntry;
     RecordMessageBoxes(c.Has("no") ? IDNO : IDYES);
 }
@@ -252,6 +281,9 @@ void ExpectDisplaySeen(const DoubleCase &c)
 {
     EXPECT_EQ(std::vector<std::string>(), Ddraw.complaints);
     EXPECT_EQ(0, Ddraw.references) << "DirectDraw objects still held";
+    EXPECT_TRUE(Ddraw.openDc == NULL) << "a surface DC never given back";
+    EXPECT_EQ(Ddraw.gdiObjects, CountGdiObjects()) << "GDI objects kept";
+    EXPECT_EQ(Ddraw.windows, CountWindows()) << "windows kept";
     std::string asked;
     for (const RecordedBox &box : RecordedBoxes)
         asked += box.text + "|" + box.title + "|" + std::to_string(box.style) + (box.owner != MainWindow ? "|owner" : "");

@@ -32,6 +32,9 @@ struct DisplayDouble {
     int references;                        /* held by the program */
     DWORD slept;
     std::vector<BYTE> primary, overlay;    /* the primary's pixels start after `guard` bytes */
+    bool surfaceDc;                        /* the overlay surface hands out a DC (RGB overlays) */
+    HDC openDc;                            /* handed out and not yet given back */
+    int gdiObjects, windows;               /* held by the process when the case began */
     LONG primaryPitch, overlayPitch;
     static const size_t guard = 1 << 18;
 };

@@ -8,6 +8,12 @@
 static UINT mixerCount;
 static UINT WINAPI CountedMixers(void) { return mixerCount; }
 static LPVOID WINAPI NoMemory(HANDLE, DWORD, SIZE_T) { return NULL; }
+/* CoCreateInstance as Windows answers it when the unregistered class is served by a program of its own. */
+static HRESULT(WINAPI *realCreate)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *);
+static HRESULT WINAPI LocalServerOnly(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID *out) {
+    if (!IsEqualCLSID(clsid, FileCheckClsidUnregistered)) return realCreate(clsid, outer, context, iid, out);
+    return context & CLSCTX_LOCAL_SERVER ? realCreate(FileCheckClsidRegistered, outer, 1, iid, out) : REGDB_E_CLASSNOTREG;
+}
 
 /* One entry as the installer writes it; a Guid cell "Value:N" writes that value with N bytes instead (0: none). */
 static void WriteEntry(const std::string &key, const Row &e) {
@@ -52,11 +58,14 @@ TEST_F(InProcessTest, FileCheckScenarios) {
         std::string text = h[5] == "-" ? "" : LoadLongText(Number(h[5]));
         EXPECT_NE(h[5] == "-", !text.empty()) << "text " << h[5];
         void *heap = options.find("nomem") == std::string::npos ? NULL : ReplaceImport("kernel32.dll", "HeapAlloc", (void *)NoMemory);
+        if (options.find("localserver") != std::string::npos)
+            realCreate = (decltype(realCreate))ReplaceImport("ole32.dll", "CoCreateInstance", (void *)LocalServerOnly);
         RecordedBoxes.clear();
         LastResult = Number(h[2]);
         int result = kind == "engine" ? CheckFileList(&engineList, key) : kind == "software" ? SoftwareInstallationTest()
                    : kind == "audio" ? AudioMixerTest() : DirectDrawInstallationTest();
         if (heap != NULL) ReplaceImport("kernel32.dll", "HeapAlloc", heap);
+        if (options.find("localserver") != std::string::npos) ReplaceImport("ole32.dll", "CoCreateInstance", (void *)realCreate);
         EXPECT_TRUE(result == (int)Number(h[3]) && LastResult == Number(h[4])) << result << ", LastResult " << LastResult;
         EXPECT_EQ(Cell(h, 7), Boxes());
         EXPECT_EQ(text, text.empty() ? "" : ResultText);

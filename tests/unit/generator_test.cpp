@@ -31,13 +31,16 @@ protected:
     void Drop(const char *block) {   /* the block's files placed, dropped at once, their boxes checked */
         std::string files, boxes;
         for (const Row &row : Table("generator.txt", block)) {
-            CopyFileA(Fixture(row[1].c_str()).c_str(), row[0].c_str(), FALSE);
+            if (row[1] != "-") CopyFileA(Fixture(row[1].c_str()).c_str(), row[0].c_str(), FALSE);
             files += row[0] + '\0', boxes += Cell(row, 2).empty() ? "" : (boxes.empty() ? "" : " / ") + row[2];
         }
         HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + files.size() + 1);
         DROPFILES *header = (DROPFILES *)GlobalLock(drop);
         header->pFiles = sizeof(DROPFILES), memcpy(header + 1, files.data(), files.size()), GlobalUnlock(drop);
-        SendMessageA(dialog, WM_DROPFILES, (WPARAM)drop, 0);
+        /* Where Explorer drops: on the list, which must take dropped files and hand them to the dialog. */
+        HWND list = GetDlgItem(dialog, 1023);
+        EXPECT_TRUE(GetWindowLongA(list, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+        SendMessageA(list, WM_DROPFILES, (WPARAM)drop, 0);
         EXPECT_EQ(boxes, Boxes());
     }
     void Add(const std::string &name, DWORD location, DWORD ms, DWORD ls) {   /* with class {00021401-0000-0000-C000-000000000046} */
@@ -80,6 +83,14 @@ TEST_F(GeneratorTest, EmptyListAndEmptyMainPath) {
     WriteHklmString(Profile.productKey, "Main path", ""), InitInstallLocations();
     Drop("drops without main path");
     EXPECT_EQ(0, SendDlgItemMessageA(dialog, 1023, LB_GETCOUNT, 0, 0));
+}
+
+/* With "Main path" the Windows folder, two codes name it: the first in order (3) wins. */
+TEST_F(GeneratorTest, FolderOfTwoCodesGetsTheFirstInOrder) {
+    WriteHklmString(Profile.productKey, "Main path", Fill("{win}").c_str()), InitInstallLocations();
+    Drop("drop where two codes name the folder");
+    EXPECT_EQ(ExpectedText("generator.txt", "merged tie"), Merged(1));
+    DeleteFileA(Fill("{win}\\tie.dll").c_str());
 }
 
 TEST_F(GeneratorTest, LongListWrittenWholeOrNotAtAll) {

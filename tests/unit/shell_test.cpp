@@ -108,7 +108,11 @@ TEST_F(InProcessTest, OnlyTheProgramsStartupValueIsRemoved) {
 
 static std::string happened;
 static void WINAPI LoggedSleep(DWORD ms) { happened += std::to_string(ms) + "@" + std::to_string(SendDlgItemMessageA(MainWindow, 1012, PBM_GETPOS, 0, 0)) + " "; }
-static int LoggedTest(void) { return happened += "test", 1; }
+static int LoggedTest(void) {   /* while it runs: Back, Next and Close off, the busy cursor, the mouse held */
+    for (int id : { 1000, 1001, 1002 }) happened += IsWindowEnabled(GetDlgItem(MainWindow, id)) ? std::to_string(id) + " on " : "";
+    happened += GetCursor() != busyCursor ? "other cursor " : "", happened += GetCapture() != MainWindow ? "mouse free " : "";
+    return happened += "test", 1;
+}
 
 /* The wizard window made from its template with the program moved to the scratch folder. */
 static void OpenWizard() {
@@ -133,12 +137,36 @@ TEST_F(InProcessTest, WizardBusyCursorProgressAndBack) {
     for (const Row &row : Table("shell.txt", "next")) {   /* page before | testsDone | flags | happenings | position */
         currentPage = Number(row[0]), testsDone = Number(row[1]), happened.clear();
         if (row[2] != "-") pageTable[currentPage + 1].flags = Number(row[2]);
+        HCURSOR before = SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_ARROW));
         NextPage();
         EXPECT_EQ(row[3] + " | " + row[4], happened + " | " + std::to_string(SendDlgItemMessageA(MainWindow, 1012, PBM_GETPOS, 0, 0))) << row[0];
+        EXPECT_TRUE(GetCursor() == LoadCursorA(NULL, (LPCSTR)IDC_ARROW) && GetCapture() == NULL) << "cursor and mouse given back";
+        SetCursor(before);
     }
     for (const Row &row : Table("shell.txt", "back")) {   /* page | testsDone | page reached | position */
         currentPage = Number(row[0]), testsDone = Number(row[1]), PreviousPage();
         EXPECT_EQ(row[2] + " " + row[3], std::to_string(currentPage) + " " + std::to_string(SendDlgItemMessageA(MainWindow, 1012, PBM_GETPOS, 0, 0)));
+    }
+    CloseWizard();
+}
+
+/* What the technician sees of the window besides the pages: the system menu's
+   last items and the headline's and the text's fonts. */
+TEST_F(InProcessTest, SystemMenuAndFonts) {
+    OpenWizard();
+    HMENU menu = GetSystemMenu(MainWindow, FALSE);
+    std::vector<Row> items = Table("shell.txt", "system menu");   /* text | command, or - | separator */
+    for (size_t i = 0, first = GetMenuItemCount(menu) - items.size(); i < items.size(); i++) {
+        char text[64] = "";
+        MENUITEMINFOA item = { sizeof(item), MIIM_FTYPE | MIIM_ID | MIIM_STRING };
+        item.dwTypeData = text, item.cch = sizeof(text), GetMenuItemInfoA(menu, first + i, TRUE, &item);
+        bool line = item.fType & MFT_SEPARATOR;
+        EXPECT_EQ(items[i], (Row{ line ? "-" : text, line ? "separator" : std::to_string(item.wID) }));
+    }
+    for (const Row &row : Table("shell.txt", "fonts")) {   /* control | face | height | weight */
+        LOGFONTA font = {};
+        GetObjectA((HFONT)SendDlgItemMessageA(MainWindow, Number(row[0]), WM_GETFONT, 0, 0), sizeof(font), &font);
+        EXPECT_EQ(row, (Row{ row[0], font.lfFaceName, std::to_string(font.lfHeight), std::to_string(font.lfWeight) }));
     }
     CloseWizard();
 }
