@@ -151,48 +151,22 @@ if [ -n "$run_id" ] && [ $status -eq 0 ]; then
   wait_seconds=${QUORVEX_PACKAGE_WAIT:-30}
   report=$dir/Quorvex.txt
   log=$work/wine.log
-  (cd "$work/cwd" && exec "$WINELOADER" "$dir/Quorvex.exe" "$run_id") >"$log" 2>&1 &
+  (cd "$work/cwd" && exec timeout -k 3 "$wait_seconds" "$WINELOADER" "$dir/Quorvex.exe" "$run_id") >"$log" 2>&1 &
   pid=$!
   started=$SECONDS
-  header=
-  ended=0
-  while [ $((SECONDS - started)) -lt "$wait_seconds" ]; do
-    if [ -s "$report" ]; then
-      sleep 0.5   # the program writes the whole report at once; let it finish
-      header=$(head -n 1 "$report" | tr -d '\r')
-      break
-    fi
-    if ! kill -0 "$pid" 2>/dev/null; then
-      ended=1
-      break
-    fi
-    sleep 0.2
-  done
-  waited=$((SECONDS - started))
-
-  # End the program: TERM, then KILL if it is still there after 3 s.
-  if kill -0 "$pid" 2>/dev/null; then
-    kill -TERM "$pid" 2>/dev/null
-    for _ in $(seq 30); do
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill -0 "$pid" 2>/dev/null && kill -KILL "$pid" 2>/dev/null
-  fi
+  # The program writes the whole report at once; a moment lets it finish.
+  while kill -0 "$pid" 2>/dev/null && [ ! -s "$report" ]; do sleep 0.2; done
+  sleep 0.5
+  header=$(head -n 1 "$report" 2>/dev/null | tr -d '\r')
+  kill -TERM "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
-  [ -z "$header" ] && [ -s "$report" ] && header=$(head -n 1 "$report" | tr -d '\r')
-
-  if [ ! -s "$report" ]; then
-    if [ $ended -eq 1 ]; then
-      fail "Quorvex.exe $run_id ended without writing $report (another Quorvex window open?)"
-    else
-      fail "no report $report within $wait_seconds s"
-    fi
+  if [ -z "$header" ]; then
+    fail "Quorvex.exe $run_id wrote no report $report within $wait_seconds s (another Quorvex window open?)"
     [ -s "$log" ] && { echo "--- wine output:"; tail -n 20 "$log"; }
   elif [ "$header" != "Tavolink TEST REPORT" ]; then
     fail "the report starts with '$header', not 'Tavolink TEST REPORT'"
   else
-    echo "ok: Quorvex.exe $run_id wrote its report beside itself after ${waited} s: $header"
+    echo "ok: Quorvex.exe $run_id wrote its report beside itself after $((SECONDS - started)) s: $header"
   fi
   [ -e "$work/cwd/Quorvex.txt" ] && fail "the report was written into the current folder, not beside the program"
 

@@ -157,13 +157,15 @@ int CountGdiObjects()
     return count;
 }
 
-int CountWindows()
+int CountWindows()   /* this process's windows and their child windows */
 {
     int count = 0;
     EnumWindows([](HWND window, LPARAM count) CALLBACK -> BOOL {
         DWORD process;
         GetWindowThreadProcessId(window, &process);
-        return *(int *)count += process == GetCurrentProcessId(), TRUE;
+        if (process == GetCurrentProcessId() && ++*(int *)count)
+            EnumChildWindows(window, [](HWND, LPARAM count) CALLBACK -> BOOL { return ++*(int *)count != 0; }, count);
+        return TRUE;
     }, (LPARAM)&count);
     return count;
 }

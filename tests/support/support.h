@@ -42,8 +42,9 @@ struct RecordedBox {
 void RecordMessageBoxes(int answer);
 extern std::vector<RecordedBox> RecordedBoxes;
 
-/* What this process holds of GDI objects and windows: every slot of the GDI
-   handle table is asked (Wine's GetGuiResources says 0). */
+/* What this process holds of GDI objects and windows (with their child
+   windows): every slot of the GDI handle table is asked (Wine's
+   GetGuiResources says 0). */
 int CountGdiObjects();
 int CountWindows();
 

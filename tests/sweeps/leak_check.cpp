@@ -19,14 +19,7 @@ static const SIZE_T slack[] = { 0, 0, 128 * 1024, 1024 };
    cursors probed in the USER handle table, memory walked. */
 static std::vector<SIZE_T> Count()
 {
-    std::vector<SIZE_T> held = { (SIZE_T)CountGdiObjects(), 0, 0, 0 };
-    EnumWindows([](HWND window, LPARAM count) CALLBACK -> BOOL {
-        DWORD process;
-        GetWindowThreadProcessId(window, &process);
-        if (process == GetCurrentProcessId() && ++*(SIZE_T *)count)
-            EnumChildWindows(window, [](HWND, LPARAM count) CALLBACK -> BOOL { return ++*(SIZE_T *)count != 0; }, count);
-        return TRUE;
-    }, (LPARAM)&held[USER]);
+    std::vector<SIZE_T> held = { (SIZE_T)CountGdiObjects(), (SIZE_T)CountWindows(), 0, 0 };
     for (ULONG_PTR slot = 0x20; slot < 0x10000; slot += 2) {
         ICONINFO icon;
         bool isIcon = GetIconInfo((HICON)slot, &icon);

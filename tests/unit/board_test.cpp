@@ -14,9 +14,6 @@
 #include "language.h"
 #include "product_profile.h"
 
-static const char boardCases[] =
-#include "expected/board_cases.txt"
-    ;
 
 static const GUID otherBoards = { 0x2750F009, 0x68DB, 0x498D, { 0xAC, 0x06, 0xD5, 0x1A, 0x7F, 0x36, 0xD6, 0xAA } };
 static const GUID mirelBoards = { 0x9842A4FA, 0x4992, 0x402A, { 0x99, 0xDE, 0x06, 0x33, 0xDA, 0x71, 0xC2, 0x3D } };
@@ -114,7 +111,7 @@ static void InstallBoardDouble()
 TEST(BoardPage, EachDeviceListGivesItsOutcomeReportAndCleanUp)
 {
     BindBoardInterface();   /* bound once, so that the case without setupapi.dll stays without it */
-    for (const DoubleCase &c : ReadDoubleCases(boardCases)) {
+    for (const DoubleCase &c : ReadDoubleCases("board_cases.txt")) {
         SCOPED_TRACE(c.name);
         SelectProductProfile(c.Text("family").c_str());
         ASSERT_EQ(1, LoadLanguageLibrary());

@@ -16,6 +16,7 @@
 #include "program.h"
 #include "report_compose.h"
 #include "support.h"
+#include "unit_support.h"
 
 DisplayDouble Ddraw;
 
@@ -28,14 +29,15 @@ std::vector<std::string> SplitCaseText(const std::string &text, char separator)
     return words;
 }
 
-std::vector<DoubleCase> ReadDoubleCases(const char *table)
+std::vector<DoubleCase> ReadDoubleCases(const char *file)
 {
     std::vector<DoubleCase> cases;
-    for (const std::string &line : SplitCaseText(table, '\n')) {
-        std::vector<std::string> words = SplitCaseText(line.substr(1));
+    for (const std::string &line : DataLines(file, "cases")) {
+        std::vector<std::string> words = SplitCaseText(line.substr(line.empty() ? 0 : 1));
+        if (line.empty()) continue;
         if (line[0] == '@')
             cases.push_back(DoubleCase{ words[0], "", {} });
-        else if (line[0] != '#')
+        else
             cases.back().expected += (cases.back().expected.empty() ? "" : "\n") + line;
         for (size_t i = 1, equals; i < words.size() && line[0] == '@'; i++)
             equals = words[i].find('='), cases.back().keys[words[i].substr(0, equals)] =

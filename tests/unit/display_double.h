@@ -52,7 +52,7 @@ struct DoubleCase {
         return Has(key) ? strtoul(keys.at(key).c_str(), NULL, 0) : otherwise;
     }
 };
-std::vector<DoubleCase> ReadDoubleCases(const char *table);
+std::vector<DoubleCase> ReadDoubleCases(const char *file);   /* block "=== cases" of expected/<file> */
 std::vector<std::string> SplitCaseText(const std::string &text, char separator = ' ');
 
 /* The report composed now: the sections whose headings appear in `expected`

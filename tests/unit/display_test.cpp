@@ -11,15 +11,6 @@
 #include "bitmap_library.h"
 #include "display_tests.h"
 
-static const char primaryCases[] =
-#include "expected/display_primary.txt"
-    ;
-static const char overlayCases[] =
-#include "expected/display_overlay.txt"
-    ;
-static const char yuvCases[] =
-#include "expected/display_yuv.txt"
-    ;
 
 /* Screen memory as it must be with the picture's top-left pixel at (left,
    top): each picture pixel there in the display's layout (the top bits of
@@ -67,7 +58,7 @@ static void ExpectPicture(int left, int top)
 
 TEST_F(DisplayPages, PrimaryPageGivesEachOutcomeItsTextReportAndPicture)
 {
-    for (const DoubleCase &c : ReadDoubleCases(primaryCases)) {
+    for (const DoubleCase &c : ReadDoubleCases("display_primary.txt")) {
         SCOPED_TRACE(c.name);
         UseDisplayCase(c);
         int returned = DirectDrawPrimaryTest(), left, top;
@@ -80,7 +71,7 @@ TEST_F(DisplayPages, PrimaryPageGivesEachOutcomeItsTextReportAndPicture)
 
 TEST_F(DisplayPages, OverlayPageGivesEachOutcomeItsTextReportAndZoom)
 {
-    for (const DoubleCase &c : ReadDoubleCases(overlayCases)) {
+    for (const DoubleCase &c : ReadDoubleCases("display_overlay.txt")) {
         SCOPED_TRACE(c.name);
         UseDisplayCase(c);
         int returned = DirectDrawOverlayTest();
@@ -95,7 +86,7 @@ TEST_F(DisplayPages, OverlayPageGivesEachOutcomeItsTextReportAndZoom)
 
 TEST_F(DisplayPages, YuvOverlayTakesLumaFromEachPixelAndColourFromThePair)
 {
-    for (const DoubleCase &c : ReadDoubleCases(yuvCases)) {
+    for (const DoubleCase &c : ReadDoubleCases("display_yuv.txt")) {
         SCOPED_TRACE(c.name);
         std::string fourcc = c.Text("fourcc");
         DDSURFACEDESC description = { sizeof(DDSURFACEDESC), DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT, 2, 2 };

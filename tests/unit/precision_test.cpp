@@ -44,9 +44,6 @@ static void WINAPI WatchedSleep(DWORD milliseconds)
     doubleSleep(milliseconds);
 }
 
-static const char overlayCases[] =
-#include "expected/display_overlay.txt"
-    ;
 
 TEST_F(DisplayPages, OverlayComputesUnderThatControlWordAndPutsTheOldOneBack)
 {
@@ -64,7 +61,7 @@ TEST_F(DisplayPages, OverlayComputesUnderThatControlWordAndPutsTheOldOneBack)
     EXPECT_EQ(X87_START_UP_CONTROL_WORD, CurrentControlWord());
 
     seenControlWords.clear();
-    UseDisplayCase(ReadDoubleCases(overlayCases)[0]);   /* shown on 1024 x 768 and seen */
+    UseDisplayCase(ReadDoubleCases("display_overlay.txt")[0]);   /* shown on 1024 x 768 and seen */
     doubleSleep = (void(WINAPI *)(DWORD))ReplaceImport("kernel32.dll", "Sleep", (void *)WatchedSleep);
     DirectDrawOverlayTest();
     std::vector<unsigned short> zoom(213, programs);
