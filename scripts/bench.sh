@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both architectures, runs every benchmark
-# under wine64 in a throw-away Wine environment and prints one table: each
+# under the sid root's Wine in a throw-away environment and prints one table: each
 # figure a ratio against a baseline measured in the same run on this machine
 # (median of several runs, with the interquartile spread). The table is also
 # saved as build/bench/results.tsv (columns: docs/benchmarks.md).
