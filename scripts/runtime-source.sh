@@ -14,6 +14,8 @@ set -euo pipefail
 
 dir=${QUORVEX_CRT_SOURCE:-/var/lib/quorvex/mingw-w64-crt}
 say() { printf 'runtime-source: %s\n' "$*" >&2; }
+# shellcheck source=apt-mirror.sh
+source "$(dirname "$0")/apt-mirror.sh"
 
 fetch() {
     local version source work uri suite
@@ -25,9 +27,7 @@ fetch() {
     work=$(mktemp -d)
     trap 'rm -rf "$work"' RETURN
     # A source list of its own, from the suite and mirror the machine uses.
-    uri=$(sed -n 's/^URIs:[[:space:]]*\([^[:space:]]*\).*/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null |
-          grep -v -- '-security' | head -n 1)
-    [ -n "$uri" ] || uri=$(awk '$1 == "deb" && $3 !~ /security/ {print $2; exit}' /etc/apt/sources.list 2>/dev/null)
+    uri=$(apt_mirror) || return 1
     suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
     mkdir -p "$work/lists/partial" "$work/cache/archives/partial"
     chmod 755 "$work"   # apt's download user reads and writes there

@@ -22,17 +22,8 @@ recipe="sid minbase; --no-install-recommends ${packages[*]}"
 stamp=$root/.quorvex-root
 
 say() { printf 'sid-root: %s\n' "$*" >&2; }
-
-# The first Debian mirror of the machine's own apt sources.
-mirror() {
-    local uri
-    uri=$(sed -n 's/^URIs:[[:space:]]*\([^[:space:]]*\).*/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null |
-          grep -v -- '-security' | head -n 1)
-    [ -n "$uri" ] || uri=$(awk '$1 == "deb" && $2 !~ /^\[/ && $3 !~ /security/ {print $2; exit}' \
-                               /etc/apt/sources.list 2>/dev/null)
-    [ -n "$uri" ] || { say "no Debian mirror in this machine's apt sources"; return 1; }
-    printf '%s\n' "$uri"
-}
+# shellcheck source=apt-mirror.sh
+source "$(dirname "$0")/apt-mirror.sh"
 
 # Nothing may be mounted inside a root that is about to be deleted: with the
 # machine's /dev bound there, rm -rf would empty the machine's /dev.
@@ -70,7 +61,7 @@ make_root() {
         return 0
     fi
     local new=$root.partial uri started=$SECONDS
-    uri=$(mirror)
+    uri=$(apt_mirror) || return 1
     [ -e "$root" ] && say "$root is incomplete or outdated: making it again"
     delete "$new" && delete "$root" || return 1
     command -v debootstrap >/dev/null || { say "debootstrap is not installed (scripts/setup.sh installs it)"; return 1; }
